@@ -1,0 +1,106 @@
+// The keyboard during a match: two people's key sets polled at every tick into a character's five
+// controls, and the three command inputs that start the special moves.
+#include "game/BasCmnDef.h"
+#include "match/Match.h"
+#include "platform/Keyboard.h"
+
+namespace {
+
+struct KeySetCodes {
+    int32_t Up, Down, Right, Left, Hit;
+};
+constexpr KeySetCodes LetterKeys = {VK_Y, VK_N, VK_J, VK_G, VK_Z};
+constexpr KeySetCodes KeypadKeys = {VK_NUMPAD8, VK_NUMPAD2, VK_NUMPAD6, VK_NUMPAD4, VK_UP};
+
+bool Held(int32_t VirtualKey) { return KeyIsHeld(GetKeyState(VirtualKey)); }
+
+void PollKeys(Typ_Player &P, int16_t Side) {
+    const KeySetCodes &Keys = P.KeySet == 0 ? LetterKeys : KeypadKeys;
+    if (Held(Keys.Up)) {
+        P.InUp = FlagOn;
+    }
+    if (Held(Keys.Down)) {
+        P.InDown = FlagOn;
+    }
+    // On the left court the right key points at the net; on the right court it points away.
+    if (Held(Keys.Right)) {
+        (Side == 0 ? P.InFront : P.InBack) = FlagOn;
+    }
+    if (Held(Keys.Left)) {
+        (Side == 0 ? P.InBack : P.InFront) = FlagOn;
+    }
+    if (Held(Keys.Hit)) {
+        P.InHit = FlagOn;
+    }
+}
+
+// Down, front, back and hit together, standing, with a full gauge.
+bool StartSuperMove(Typ_Player &P) {
+    if (!(P.InDown && P.InFront && P.InBack && P.InHit) || P.State != Standing || P.Power != 100) {
+        return false;
+    }
+    P.State = SuperMove;
+    P.Phase = 0;
+    P.VX = -(P.BackDir * P.RunSpeed);
+    P.VY = 10;
+    P.Tick2 = 0;
+    return true;
+}
+
+// Down and back for a tick, then hit: a spin, from the floor or the air.
+void StepBackCommand(Typ_Player &P) {
+    const bool Primed = P.InDown && P.InBack;
+    if (P.ComboBack == 1) {
+        if (Primed) {
+            P.ComboBack = 2;
+        }
+    } else if (P.ComboBack == 2) {
+        P.ComboBack = Primed ? 2 : 1;
+        if (P.InHit && (P.State == Standing || P.State == Airborne)) {
+            P.State = Spin;
+            P.Tick2 = 0;
+            P.ComboBack = 1;
+        }
+    }
+}
+
+// Down and front for a tick, then hit: a high jump, from the floor only.
+void StepFrontCommand(Typ_Player &P) {
+    const bool Primed = P.InDown && P.InFront;
+    if (P.ComboFront == 1) {
+        if (Primed) {
+            P.ComboFront = 2;
+        }
+    } else if (P.ComboFront == 2) {
+        P.ComboFront = Primed ? 2 : 1;
+        if (P.InHit && P.State == Standing) {
+            P.State = HighJump;
+            P.VX = -P.BackDir;
+            P.VY = 20;
+            P.Tick2 = 0;
+            P.ComboFront = 1;
+        }
+    }
+}
+
+} // namespace
+
+void ReadControls(int16_t Side, int16_t Index) {
+    Typ_Player &P = Gl_Players[Index];
+    P.InUp = FlagOff;
+    P.InDown = FlagOff;
+    P.InBack = FlagOff;
+    P.InFront = FlagOff;
+    P.InHit = FlagOff;
+    if (P.Control == ComputerControl) {
+        ThinkCpu(Side, Index);
+        return;
+    }
+    PollKeys(P, Side);
+    if (StartSuperMove(P)) {
+        return; // neither command stage moves in this tick
+    }
+    // The front command's stage is kept even when the back command has just started a spin.
+    StepBackCommand(P);
+    StepFrontCommand(P);
+}

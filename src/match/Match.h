@@ -1,0 +1,41 @@
+// The match engine of the match window: one tick of play, and the procedures it is made of.
+#pragma once
+
+#include <cstdint>
+
+// What the match needs from the window that runs it. Without a host (the tests and the headless
+// tool) the match simply stops asking: nothing is enabled and nothing returns to the title.
+class MatchHost {
+  public:
+    virtual void EnableMatchTimer() = 0;
+    virtual void ReturnToTitle() = 0; // the match window's start-up sequence
+
+  protected:
+    ~MatchHost() = default;
+};
+void SetMatchHost(MatchHost *Host);
+
+// Tick and rally flow (Match.cpp).
+constexpr int16_t DeadBallDelay = 20;
+constexpr int16_t WinningScore = 15;
+void TickMatch();
+void ResetRally();
+void StartMatch();
+
+// Characters (Player.cpp).
+constexpr int32_t FloorY = 265;
+void MovePlayer(int16_t Index);
+void KnockBack(int16_t Index);
+
+// Keyboard controls (Controls.cpp) and the computer player (Cpu.cpp).
+void ReadControls(int16_t Side, int16_t Index);
+void ThinkCpu(int16_t Side, int16_t Index);
+
+// The ball (Ball.cpp).
+constexpr int32_t BallFloorY = 277;
+bool BallTouches(int16_t Index); // the ball's cell lies inside the character's contact box
+void MoveBall();
+
+// Drawing of a frame (Draw.cpp).
+void DrawFrame();
+void DrawCourt(); // the bare court, as the rally reset leaves the window

@@ -1,0 +1,44 @@
+#include "platform/Random.h"
+
+namespace {
+
+constexpr uint64_t GameSeed = 0x5A6F7262756D70ULL;
+
+uint64_t State = GameSeed;
+double Logged[MaxLoggedDraws];
+int LoggedCount = 0;
+
+// splitmix64: small, fast and well distributed over all 64 bits.
+uint64_t NextBits() {
+    State += 0x9E3779B97F4A7C15ULL;
+    uint64_t Z = State;
+    Z = (Z ^ (Z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    Z = (Z ^ (Z >> 27)) * 0x94D049BB133111EBULL;
+    return Z ^ (Z >> 31);
+}
+
+} // namespace
+
+double Rnd() {
+    // The top 53 bits make a double in [0, 1) with every value equally likely.
+    double Draw = static_cast<double>(NextBits() >> 11) * (1.0 / 9007199254740992.0);
+    if (LoggedCount < MaxLoggedDraws) {
+        Logged[LoggedCount] = Draw;
+    }
+    if (LoggedCount < MaxLoggedDraws) {
+        LoggedCount++;
+    } else {
+        LoggedCount = MaxLoggedDraws + 1; // more than we kept; the count saturates
+    }
+    return Draw;
+}
+
+void ResetRnd() { State = GameSeed; }
+
+void SeedRnd(uint64_t Seed) { State = Seed; }
+
+void MarkDraws() { LoggedCount = 0; }
+
+int DrawsSinceMark() { return LoggedCount; }
+
+double DrawSinceMark(int Which) { return Which >= 0 && Which < MaxLoggedDraws ? Logged[Which] : 0.0; }

@@ -1,0 +1,57 @@
+// Shared set-up for the match tests: a fresh game as the program starts it, a line-up, keys.
+#pragma once
+
+#include <initializer_list>
+
+#include "game/BasCmnDef.h"
+#include "match/Draw.h"
+#include "match/Match.h"
+#include "platform/Keyboard.h"
+#include "platform/Random.h"
+
+// Clears everything, puts characters 0 and 2 on the left and 1 and 3 on the right (the select
+// screen's start), all driven by the computer, and starts a match.
+inline void StartDefaultMatch() {
+    ClearGameState();
+    ReleaseScriptedKeys();
+    ResetRnd();
+    Gl_Canvas = Typ_MatchCanvas{};
+    for (int I = 0; I < 4; ++I) {
+        Gl_Players[I].Side = I % 2;
+        Gl_Players[I].Slot = I / 2;
+        Gl_Players[I].Control = ComputerControl;
+        Gl_Players[I].KeySet = -1;
+    }
+    Gl_Teams[0].Members = 2;
+    Gl_Teams[1].Members = 2;
+    StartMatch();
+}
+
+// Hands character Index to a person with the given key set.
+inline void GiveToPerson(int Index, int KeySet) {
+    Gl_Players[Index].Control = 1;
+    Gl_Players[Index].KeySet = KeySet;
+}
+
+// Holds exactly these keys.
+inline void Hold(std::initializer_list<int32_t> Keys) {
+    ReleaseScriptedKeys();
+    for (int32_t Key : Keys) {
+        SetScriptedKey(Key, true);
+    }
+}
+
+// Keeps the ball far away and harmless, high above the middle, so that it neither ends the rally
+// nor reaches anyone, for tests of the characters alone.
+inline void ParkBall() {
+    Gl_BallX = 228;
+    Gl_BallY = -10000;
+    Gl_BallVX = 0;
+    Gl_BallVY = 0;
+}
+
+// Runs one character's update with the ball parked: the same MovePlayer the tick runs.
+inline void StepPlayer(int Index) {
+    ParkBall();
+    MovePlayer(static_cast<int16_t>(Index));
+}

@@ -1,0 +1,8 @@
+// The trace of a match: one JSON object per line with every field of the game's records by name and
+// the random numbers drawn during the tick.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+void WriteTraceLine(std::FILE *Out, int64_t Tick);

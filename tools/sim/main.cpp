@@ -1,0 +1,294 @@
+// zorbump-sim: plays a match headless, from a line-up and per-tick key states, and reports the
+// score, a trace of every field, or pictures of the frames.
+//
+//   zorbump-sim [--lineup L] [--people P] [--keys FILE] [--ticks N] [--trace] [--seed S]
+//               [--frames DIR] [--every K] [--sheets DIR]
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "game/BasCmnDef.h"
+#include "match/Match.h"
+#include "platform/Keyboard.h"
+#include "platform/Random.h"
+#include "tools/sim/SimPictures.h"
+#include "tools/sim/Trace.h"
+
+namespace {
+
+// A match between computer characters can keep a rally alive for ever; the tool stops here.
+constexpr int64_t SafetyCapTicks = 1000000;
+
+struct Options {
+    int Sides[4] = {0, 1, 0, 1};
+    int Slots[4] = {0, 0, 1, 1};
+    int People[2] = {-1, -1};
+    std::vector<std::vector<int>> Keys; // per tick, tick 1 first
+    int64_t Ticks = -1;
+    bool Trace = false;
+    bool Seeded = false;
+    uint64_t Seed = 0;
+    std::string FramesDir;
+    int64_t Every = 1;
+    bool EveryGiven = false;
+    std::string SheetsDir;
+};
+
+struct BadArgument {
+    std::string Message;
+};
+
+[[noreturn]] void Fail(const std::string &Message) { throw BadArgument{Message}; }
+
+int64_t ParseNumber(const std::string &Text, const char *What, int64_t Low, int64_t High) {
+    if (Text.empty()) {
+        Fail(std::string(What) + " is empty");
+    }
+    char *End = nullptr;
+    errno = 0;
+    const long long Value = std::strtoll(Text.c_str(), &End, 10);
+    if (*End != '\0' || errno == ERANGE || Value < Low || Value > High) {
+        Fail(std::string(What) + " must be a whole number from " + std::to_string(Low) + " to " +
+             std::to_string(High) + ", not '" + Text + "'");
+    }
+    return Value;
+}
+
+std::vector<std::string> Split(const std::string &Text, char Separator) {
+    std::vector<std::string> Parts;
+    std::string Part;
+    std::istringstream Stream(Text);
+    while (std::getline(Stream, Part, Separator)) {
+        Parts.push_back(Part);
+    }
+    if (!Text.empty() && Text.back() == Separator) {
+        Parts.push_back("");
+    }
+    return Parts;
+}
+
+// Four groups side/slot, for characters 0 to 3. Only line-ups the select screen can make are
+// taken: one to three characters a side, each on its own slot.
+void ParseLineup(const std::string &Text, Options &Opt) {
+    const std::vector<std::string> Groups = Split(Text, ',');
+    if (Groups.size() != 4) {
+        Fail("--lineup needs four groups side/slot, one per character, e.g. 0/0,1/0,0/1,1/1");
+    }
+    for (int I = 0; I < 4; ++I) {
+        const std::vector<std::string> Pair = Split(Groups[I], '/');
+        if (Pair.size() != 2) {
+            Fail("--lineup group '" + Groups[I] + "' is not side/slot");
+        }
+        Opt.Sides[I] = static_cast<int>(ParseNumber(Pair[0], "a --lineup side", 0, 1));
+        Opt.Slots[I] = static_cast<int>(ParseNumber(Pair[1], "a --lineup slot", 0, 2));
+    }
+    for (int Side = 0; Side < 2; ++Side) {
+        int Count = 0;
+        for (int I = 0; I < 4; ++I) {
+            if (Opt.Sides[I] != Side) {
+                continue;
+            }
+            Count++;
+            for (int J = I + 1; J < 4; ++J) {
+                if (Opt.Sides[J] == Side && Opt.Slots[J] == Opt.Slots[I]) {
+                    Fail("--lineup puts characters " + std::to_string(I) + " and " + std::to_string(J) +
+                         " on the same slot of side " + std::to_string(Side));
+                }
+            }
+        }
+        if (Count < 1 || Count > 3) {
+            Fail("--lineup must put one to three characters on each side");
+        }
+    }
+}
+
+void ParsePeople(const std::string &Text, Options &Opt) {
+    if (Text.empty() || Text == "none") {
+        return;
+    }
+    const std::vector<std::string> Names = Split(Text, ',');
+    if (Names.size() > 2) {
+        Fail("--people names at most two characters");
+    }
+    for (size_t I = 0; I < Names.size(); ++I) {
+        Opt.People[I] = static_cast<int>(ParseNumber(Names[I], "a --people character", 0, 3));
+    }
+    if (Names.size() == 2 && Opt.People[0] == Opt.People[1]) {
+        Fail("--people names the same character twice");
+    }
+}
+
+void ReadKeys(const std::string &Path, Options &Opt) {
+    std::ifstream File(Path);
+    if (!File) {
+        Fail("cannot read keys file '" + Path + "'");
+    }
+    std::string Line;
+    int64_t LineNumber = 0;
+    while (std::getline(File, Line)) {
+        LineNumber++;
+        std::vector<int> Codes;
+        std::istringstream Words(Line);
+        std::string Word;
+        while (Words >> Word) {
+            Codes.push_back(static_cast<int>(
+                ParseNumber(Word, ("a key code on line " + std::to_string(LineNumber) + " of the keys file").c_str(),
+                            0, 255)));
+        }
+        Opt.Keys.push_back(Codes);
+    }
+    if (File.bad()) {
+        Fail("cannot read keys file '" + Path + "'");
+    }
+}
+
+Options ParseOptions(int Argc, char **Argv) {
+    Options Opt;
+    std::string KeysPath;
+    for (int I = 1; I < Argc; ++I) {
+        const std::string Arg = Argv[I];
+        auto Value = [&]() -> std::string {
+            if (I + 1 >= Argc) {
+                Fail(Arg + " needs a value");
+            }
+            return Argv[++I];
+        };
+        if (Arg == "--lineup") {
+            ParseLineup(Value(), Opt);
+        } else if (Arg == "--people") {
+            ParsePeople(Value(), Opt);
+        } else if (Arg == "--keys") {
+            KeysPath = Value();
+            if (KeysPath.empty()) {
+                Fail("--keys needs a file");
+            }
+        } else if (Arg == "--ticks") {
+            Opt.Ticks = ParseNumber(Value(), "--ticks", 0, SafetyCapTicks);
+        } else if (Arg == "--trace") {
+            Opt.Trace = true;
+        } else if (Arg == "--seed") {
+            const std::string Text = Value();
+            char *End = nullptr;
+            errno = 0;
+            Opt.Seed = std::strtoull(Text.c_str(), &End, 10);
+            if (Text.empty() || Text[0] == '-' || *End != '\0' || errno == ERANGE) {
+                Fail("--seed must be a whole number from 0 to 18446744073709551615, not '" + Text + "'");
+            }
+            Opt.Seeded = true;
+        } else if (Arg == "--frames") {
+            Opt.FramesDir = Value();
+            if (Opt.FramesDir.empty()) {
+                Fail("--frames needs a folder");
+            }
+        } else if (Arg == "--every") {
+            Opt.Every = ParseNumber(Value(), "--every", 1, SafetyCapTicks);
+            Opt.EveryGiven = true;
+        } else if (Arg == "--sheets") {
+            Opt.SheetsDir = Value();
+            if (Opt.SheetsDir.empty()) {
+                Fail("--sheets needs a folder");
+            }
+        } else {
+            Fail("unknown argument '" + Arg + "'");
+        }
+    }
+    if (Opt.EveryGiven && Opt.FramesDir.empty()) {
+        Fail("--every needs --frames");
+    }
+    if (!KeysPath.empty()) {
+        ReadKeys(KeysPath, Opt);
+    }
+    return Opt;
+}
+
+// The line-up as the select screen would leave it, on top of the state the program starts with.
+void SetUpMatch(const Options &Opt) {
+    ClearGameState();
+    ReleaseScriptedKeys();
+    ResetRnd();
+    if (Opt.Seeded) {
+        SeedRnd(Opt.Seed);
+    }
+    for (int I = 0; I < 4; ++I) {
+        Typ_Player &P = Gl_Players[I];
+        P.Side = Opt.Sides[I];
+        P.Slot = Opt.Slots[I];
+        P.Control = ComputerControl;
+        P.KeySet = -1;
+        Gl_Teams[Opt.Sides[I]].Members = Gl_Teams[Opt.Sides[I]].Members + 1;
+    }
+    for (int Person = 0; Person < 2; ++Person) {
+        if (Opt.People[Person] >= 0) {
+            Gl_Players[Opt.People[Person]].Control = 1;
+            Gl_Players[Opt.People[Person]].KeySet = Person;
+        }
+    }
+    StartMatch();
+}
+
+void HoldKeysOfTick(const Options &Opt, int64_t Tick) {
+    ReleaseScriptedKeys();
+    if (Tick - 1 < static_cast<int64_t>(Opt.Keys.size())) {
+        for (int Code : Opt.Keys[static_cast<size_t>(Tick - 1)]) {
+            SetScriptedKey(Code, true);
+        }
+    }
+}
+
+int Run(const Options &Opt) {
+    SimPictures Pictures(Opt.FramesDir, Opt.Every);
+    if (!Opt.SheetsDir.empty()) {
+        Pictures.WriteSheets(Opt.SheetsDir);
+        if (Opt.Ticks < 0 && Opt.FramesDir.empty() && !Opt.Trace) {
+            return 0;
+        }
+    }
+    SetUpMatch(Opt);
+    if (Opt.Trace) {
+        WriteTraceLine(stdout, 0);
+    }
+    const int64_t Limit = Opt.Ticks >= 0 ? Opt.Ticks : SafetyCapTicks;
+    int64_t Tick = 0;
+    while (Tick < Limit && Gl_ServeSide != MatchOver) {
+        Tick++;
+        HoldKeysOfTick(Opt, Tick);
+        MarkDraws();
+        TickMatch();
+        Pictures.AfterTick(Tick);
+        if (Opt.Trace) {
+            WriteTraceLine(stdout, Tick);
+        }
+    }
+    if (!Opt.Trace) {
+        const char *Ending = Gl_ServeSide == MatchOver ? "match won"
+                             : Opt.Ticks >= 0        ? "stopped at --ticks"
+                                                     : "stopped at the safety cap, no winner";
+        std::printf("score %" PRId64 "-%" PRId64 " after %" PRId64 " ticks (%s)\n", int64_t(Gl_Teams[0].Score),
+                    int64_t(Gl_Teams[1].Score), Tick, Ending);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int Argc, char **Argv) {
+    Options Opt;
+    try {
+        Opt = ParseOptions(Argc, Argv);
+    } catch (const BadArgument &Bad) {
+        std::fprintf(stderr, "zorbump-sim: %s\n", Bad.Message.c_str());
+        return 2;
+    }
+    try {
+        return Run(Opt);
+    } catch (const BadArgument &Bad) {
+        std::fprintf(stderr, "zorbump-sim: %s\n", Bad.Message.c_str());
+        return 2;
+    }
+}
