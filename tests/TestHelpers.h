@@ -55,3 +55,24 @@ inline void StepPlayer(int Index) {
     ParkBall();
     MovePlayer(static_cast<int16_t>(Index));
 }
+
+// One whole match tick with exactly these keys held and the ball parked out of everyone's way.
+inline void TickWith(std::initializer_list<int32_t> Keys) {
+    Hold(Keys);
+    ParkBall();
+    TickMatch();
+}
+
+// A default match whose character 0 (left side, X 104) is driven by the letter keys.
+inline Typ_Player &StartWithPersonOnLeft() {
+    StartDefaultMatch();
+    GiveToPerson(0, 0);
+    return Gl_Players[0];
+}
+
+// A default match whose character 1 (right side, X 344) is driven by the keypad keys.
+inline Typ_Player &StartWithPersonOnRight() {
+    StartDefaultMatch();
+    GiveToPerson(1, 1);
+    return Gl_Players[1];
+}

@@ -98,7 +98,8 @@ void UpdateAirborne(Typ_Player &P) {
     }
 }
 
-// Swing and spike share their timing and differ only in the image.
+// Swing and spike share their timing and differ only in the image. A swing that comes down to
+// exactly the floor is no longer in the air, so it stays there unmoving until its time is up.
 void UpdateSwingOrSpike(Typ_Player &P) {
     const bool InAir = P.Y < FloorY;
     P.CellY = P.State == Swing ? RowSwing : RowSpike;
