@@ -212,6 +212,7 @@ void SetUpMatch(const Options &Opt) {
     ClearGameState();
     ReleaseScriptedKeys();
     ResetRnd();
+    MarkDraws();
     if (Opt.Seeded) {
         SeedRnd(Opt.Seed);
     }
