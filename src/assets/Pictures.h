@@ -13,6 +13,7 @@ struct Typ_Pictures {
     Surface Title;       // 256 x 240: the title window's background
     Surface Pic_Kao[4];  // 64 x 60 each: the faces of characters 0 to 3
     Surface Icon32, Icon16;     // the window icon
+    Surface Icon32Mask, Icon16Mask; // white = transparent, black = shows the icon
     Surface Cursor, CursorMask; // 32 x 32 pointer; mask white = transparent, black = shows Cursor
 };
 

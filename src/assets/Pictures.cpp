@@ -1,0 +1,28 @@
+#include "assets/Pictures.h"
+
+#include "assets/Sheets.h"
+
+namespace {
+
+Typ_Pictures BuildAll() {
+    Typ_Pictures All;
+    All.Pic_Tumbler = BuildTumblerSheet();
+    All.Pic_Ball = BuildBallSheet();
+    All.Pic_Kouka = BuildAuraSheet();
+    All.Pic_Back = BuildCourt();
+    All.Title = BuildTitlePicture();
+    for (int32_t Index = 0; Index < 4; ++Index) {
+        All.Pic_Kao[Index] = BuildFace(Index);
+    }
+    BuildIcon(32, All.Icon32, All.Icon32Mask);
+    BuildIcon(16, All.Icon16, All.Icon16Mask);
+    BuildCursor(All.Cursor, All.CursorMask);
+    return All;
+}
+
+} // namespace
+
+const Typ_Pictures &GetPictures() {
+    static const Typ_Pictures All = BuildAll();
+    return All;
+}
