@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/wait.h>
 
@@ -96,6 +97,30 @@ TEST(SimTool, SameKeysReplayTheSameMatchAndSeedsChangeIt) {
 TEST(SimTool, SummaryReportsTicksStops) {
     const RunResult R = RunSim("--ticks 10");
     EXPECT_EQ(R.Out, "score 0-0 after 10 ticks (stopped at --ticks)\n");
+}
+
+} // namespace
+
+namespace {
+
+std::string ReadWhole(const std::string &Path) {
+    std::ifstream File(Path);
+    return std::string(std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>());
+}
+
+// A person walks, jumps and spikes, charges, dives and spins; every field of every tick must come
+// out as it did when the rules were last checked. A change here is a change of the game's rules.
+TEST(SimTool, ScenarioReplaysItsGoldenTrace) {
+    const std::string Dir = std::string(ZORBUMP_SOURCE_DIR) + "/tests/golden/";
+    const RunResult R = RunSim("--people 0 --keys " + Dir + "scenario-keys.txt --ticks 90 --trace");
+    ASSERT_EQ(R.Status, 0);
+    EXPECT_TRUE(R.Out == ReadWhole(Dir + "scenario-trace.jsonl"))
+        << "regenerate with: zorbump-sim --people 0 --keys tests/golden/scenario-keys.txt --ticks 90 --trace";
+}
+
+TEST(SimTool, DefaultMatchEndsAsItAlwaysHas) {
+    EXPECT_EQ(RunSim("").Out, "score 15-0 after 2700 ticks (match won)\n");
+    EXPECT_EQ(RunSim("--seed 4").Out, "score 15-1 after 3546 ticks (match won)\n");
 }
 
 } // namespace
