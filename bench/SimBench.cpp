@@ -50,7 +50,8 @@ void BM_WholeMatch(benchmark::State &State) {
             Ticks++;
         }
     }
-    State.counters["ticks"] = benchmark::Counter(static_cast<double>(Ticks), benchmark::Counter::kAvgIterations);
+    State.counters["ticks"] =
+        benchmark::Counter(static_cast<double>(Ticks), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_WholeMatch)->Unit(benchmark::kMillisecond);
 

@@ -200,11 +200,11 @@ TEST(Contacts, SpikeDiveSpinHighJumpAndSuperMove) {
         int64_t Spent;
     };
     const Case Cases[] = {
-        {Spike, 0, true, false, 0, 0, 10, -12, 0, 1},     {Spike, 0, false, true, 0, 0, 20, -12, 0, 1},
-        {Spike, 0, false, false, 100, 0, 15, -12, 1, 1},  {Dive, 0, false, false, 100, 0, 5, 20, 0, 1},
-        {Spin, 0, false, false, 0, 0, 23, 0, 1, 1},       {Spin, 0, false, false, 100, 0, 23, 0, 2, 1},
-        {HighJump, 0, false, false, 0, 2, 3, 35, 1, 1},   {HighJump, 0, false, false, 100, 0, 3, 35, 2, 1},
-        {SuperMove, 0, false, false, 0, 0, 5, 10, 3, 0},  {SuperMove, 1, false, false, 0, 0, 1, 10, 3, 0},
+        {Spike, 0, true, false, 0, 0, 10, -12, 0, 1},      {Spike, 0, false, true, 0, 0, 20, -12, 0, 1},
+        {Spike, 0, false, false, 100, 0, 15, -12, 1, 1},   {Dive, 0, false, false, 100, 0, 5, 20, 0, 1},
+        {Spin, 0, false, false, 0, 0, 23, 0, 1, 1},        {Spin, 0, false, false, 100, 0, 23, 0, 2, 1},
+        {HighJump, 0, false, false, 0, 2, 3, 35, 1, 1},    {HighJump, 0, false, false, 100, 0, 3, 35, 2, 1},
+        {SuperMove, 0, false, false, 0, 0, 5, 10, 3, 0},   {SuperMove, 1, false, false, 0, 0, 1, 10, 3, 0},
         {SuperMove, 2, false, false, 0, 1, 23, -15, 3, 0},
     };
     for (const Case &C : Cases) {

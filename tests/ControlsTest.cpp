@@ -15,12 +15,12 @@ TEST(KeySets, EachKeyLightsItsControlOnBothSides) {
     };
     // Character 0 plays on the left, character 1 on the right.
     const Case Cases[] = {
-        {0, 0, VK_Y, &Typ_Player::InUp},         {0, 0, VK_N, &Typ_Player::InDown},
-        {0, 0, VK_J, &Typ_Player::InFront},      {0, 0, VK_G, &Typ_Player::InBack},
-        {0, 0, VK_Z, &Typ_Player::InHit},        {1, 0, VK_J, &Typ_Player::InBack},
-        {1, 0, VK_G, &Typ_Player::InFront},      {0, 1, VK_NUMPAD8, &Typ_Player::InUp},
-        {0, 1, VK_NUMPAD2, &Typ_Player::InDown}, {0, 1, VK_NUMPAD6, &Typ_Player::InFront},
-        {0, 1, VK_NUMPAD4, &Typ_Player::InBack}, {1, 1, VK_NUMPAD6, &Typ_Player::InBack},
+        {0, 0, VK_Y, &Typ_Player::InUp},          {0, 0, VK_N, &Typ_Player::InDown},
+        {0, 0, VK_J, &Typ_Player::InFront},       {0, 0, VK_G, &Typ_Player::InBack},
+        {0, 0, VK_Z, &Typ_Player::InHit},         {1, 0, VK_J, &Typ_Player::InBack},
+        {1, 0, VK_G, &Typ_Player::InFront},       {0, 1, VK_NUMPAD8, &Typ_Player::InUp},
+        {0, 1, VK_NUMPAD2, &Typ_Player::InDown},  {0, 1, VK_NUMPAD6, &Typ_Player::InFront},
+        {0, 1, VK_NUMPAD4, &Typ_Player::InBack},  {1, 1, VK_NUMPAD6, &Typ_Player::InBack},
         {1, 1, VK_NUMPAD4, &Typ_Player::InFront}, {1, 1, VK_UP, &Typ_Player::InHit},
     };
     for (const Case &C : Cases) {

@@ -68,8 +68,8 @@ std::string CheckInvariants(int64_t Tick) {
         if (P.AnimFrame < 0 || P.AnimFrame > 1 || P.Spent < 0 || P.Spent > 1) {
             return Fail(Who + "toggle");
         }
-        for (int64_t Flag : {int64_t(P.InUp), int64_t(P.InDown), int64_t(P.InBack), int64_t(P.InFront),
-                             int64_t(P.InHit)}) {
+        for (int64_t Flag :
+             {int64_t(P.InUp), int64_t(P.InDown), int64_t(P.InBack), int64_t(P.InFront), int64_t(P.InHit)}) {
             if (Flag != 0 && Flag != -1) {
                 return Fail(Who + "input flag");
             }
@@ -181,9 +181,10 @@ TEST(RandomMatches, EveryFieldStaysInItsRangeAtEveryTick) {
     RecordProperty("ShortestTicks", std::to_string(Lengths.front()));
     RecordProperty("MedianTicks", std::to_string(Lengths[Lengths.size() / 2]));
     RecordProperty("LongestTicks", std::to_string(Lengths.back()));
-    std::printf("random matches: %d, shortest %lld, median %lld, longest %lld ticks, %d stopped at the cap\n", Matches,
-                static_cast<long long>(Lengths.front()), static_cast<long long>(Lengths[Lengths.size() / 2]),
-                static_cast<long long>(Lengths.back()), Capped);
+    std::printf("random matches: %d, shortest %lld, median %lld, longest %lld ticks, %d stopped at the cap\n",
+                Matches, static_cast<long long>(Lengths.front()),
+                static_cast<long long>(Lengths[Lengths.size() / 2]), static_cast<long long>(Lengths.back()),
+                Capped);
 }
 
 } // namespace

@@ -16,7 +16,8 @@ struct RunResult {
 
 // Runs the tool with Args; standard error is folded into the output when Both is set.
 RunResult RunSim(const std::string &Args, bool Both = false) {
-    const std::string Command = std::string(ZORBUMP_SIM_PATH) + " " + Args + (Both ? " 2>&1" : " 2>/dev/null");
+    const std::string Command =
+        std::string(ZORBUMP_SIM_PATH) + " " + Args + (Both ? " 2>&1" : " 2>/dev/null");
     FILE *Pipe = popen(Command.c_str(), "r");
     std::string Out;
     char Buffer[65536];
@@ -43,9 +44,10 @@ std::string TempFile(const std::string &Name, const std::string &Contents) {
 }
 
 TEST(SimTool, BadArgumentsGiveOneLineAndStatusTwo) {
-    for (const char *Args : {"--lineup 0/0,1/0,0/1", "--lineup 0/0,0/1,0/2,1/0x", "--lineup 0/0,0/1,0/2,0/0",
-                             "--lineup 0/0,0/1,1/0,1/0", "--lineup 0/0,0/1,0/2,1/3", "--people 4", "--people 1,1",
-                             "--ticks -1", "--ticks", "--seed x", "--every 3", "--bogus", "--keys /nonexistent/keys"}) {
+    for (const char *Args :
+         {"--lineup 0/0,1/0,0/1", "--lineup 0/0,0/1,0/2,1/0x", "--lineup 0/0,0/1,0/2,0/0",
+          "--lineup 0/0,0/1,1/0,1/0", "--lineup 0/0,0/1,0/2,1/3", "--people 4", "--people 1,1", "--ticks -1",
+          "--ticks", "--seed x", "--every 3", "--bogus", "--keys /nonexistent/keys"}) {
         const RunResult R = RunSim(Args, true);
         EXPECT_EQ(R.Status, 2) << Args;
         EXPECT_EQ(CountLines(R.Out), 1) << Args << ": " << R.Out;
@@ -72,8 +74,9 @@ TEST(SimTool, TraceHasOneObjectPerTickWithEveryField) {
     ASSERT_EQ(R.Status, 0);
     EXPECT_EQ(CountLines(R.Out), 41);
     EXPECT_EQ(R.Out.rfind("{\"tick\":0,\"draws\":[]", 0), 0u);
-    for (const char *Key : {"\"Side\":", "\"ComboFront\":", "\"FlashCount\":", "\"Gl_Teams\":[{\"Score\":0,\"Members\":2}",
-                            "\"Gl_BallAnim\":", "\"Gl_PointDelay\":", "\"Gl_ServeSide\":", "\"Gl_Blink\":"}) {
+    for (const char *Key :
+         {"\"Side\":", "\"ComboFront\":", "\"FlashCount\":", "\"Gl_Teams\":[{\"Score\":0,\"Members\":2}",
+          "\"Gl_BallAnim\":", "\"Gl_PointDelay\":", "\"Gl_ServeSide\":", "\"Gl_Blink\":"}) {
         EXPECT_NE(R.Out.find(Key), std::string::npos) << Key;
     }
     EXPECT_NE(R.Out.find("{\"tick\":40,"), std::string::npos);

@@ -21,8 +21,8 @@ Int16 Gl_ServeSide;
 Int16 Gl_Blink;
 
 void OverflowFault(int Bits, int64_t Value) {
-    std::fprintf(stderr, "Zorbump: overflow: %lld does not fit a %d-bit field\n", static_cast<long long>(Value),
-                 Bits);
+    std::fprintf(stderr, "Zorbump: overflow: %lld does not fit a %d-bit field\n",
+                 static_cast<long long>(Value), Bits);
     std::abort();
 }
 

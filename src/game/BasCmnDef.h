@@ -29,7 +29,9 @@ constexpr int16_t ComputerControl = 2;
 constexpr int16_t MatchOver = 3;
 
 // Colours are packed red in bits 0-7, green 8-15, blue 16-23.
-constexpr int32_t RGB(int32_t Red, int32_t Green, int32_t Blue) { return Red | (Green << 8) | (Blue << 16); }
+constexpr int32_t RGB(int32_t Red, int32_t Green, int32_t Blue) {
+    return Red | (Green << 8) | (Blue << 16);
+}
 
 struct Typ_Player {
     Int16 Side;    // 0 = left court, 1 = right court
@@ -79,7 +81,7 @@ extern Typ_Team Gl_Teams[2];
 extern Int32 Gl_BallX; // top left corner of the 24 x 24 ball cell
 extern Int32 Gl_BallY;
 extern Int16 Gl_BallVX;
-extern Int16 Gl_BallVY; // positive upward
+extern Int16 Gl_BallVY;   // positive upward
 extern Int16 Gl_BallKind; // 0 plain, 1 struck, 2 power shot, 3 super shot
 extern Int32 Gl_BallCell;
 extern Int16 Gl_BallAnim;

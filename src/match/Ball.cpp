@@ -13,13 +13,19 @@ constexpr int32_t Gravity = 2;
 constexpr int32_t RightWallX = 456; // 480 less the ball's width
 constexpr int32_t HalfLineX = 228;  // a ball down at 228 or more lies on the right half
 
-int64_t Abs(int64_t Value) { return Value < 0 ? -Value : Value; }
+int64_t Abs(int64_t Value) {
+    return Value < 0 ? -Value : Value;
+}
 
 // Int(3 * r): 0, 1 or 2.
-int64_t RandomThird() { return static_cast<int64_t>(std::floor(3.0 * Rnd())); }
+int64_t RandomThird() {
+    return static_cast<int64_t>(std::floor(3.0 * Rnd()));
+}
 
 // Sets the ball's horizontal speed k pixels per tick toward the character's opponents.
-void SendForward(const Typ_Player &P, int64_t Speed) { Gl_BallVX = -Speed * P.BackDir; }
+void SendForward(const Typ_Player &P, int64_t Speed) {
+    Gl_BallVX = -Speed * P.BackDir;
+}
 
 void ChooseCell() {
     switch (Gl_BallKind) {
@@ -159,7 +165,8 @@ bool BallTouches(int16_t Index) {
     const int64_t Reach = 29, Narrow = 13;
     const int64_t LeftReach = Index == 0 ? Narrow : Reach;
     const int64_t RightReach = Index == 1 ? Narrow : Reach;
-    return P.X - LeftReach < Gl_BallX && Gl_BallX < P.X + RightReach && P.Y - 24 < Gl_BallY && Gl_BallY < P.Y + 24;
+    return P.X - LeftReach < Gl_BallX && Gl_BallX < P.X + RightReach && P.Y - 24 < Gl_BallY &&
+           Gl_BallY < P.Y + 24;
 }
 
 void MoveBall() {

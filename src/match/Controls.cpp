@@ -12,7 +12,9 @@ struct KeySetCodes {
 constexpr KeySetCodes LetterKeys = {VK_Y, VK_N, VK_J, VK_G, VK_Z};
 constexpr KeySetCodes KeypadKeys = {VK_NUMPAD8, VK_NUMPAD2, VK_NUMPAD6, VK_NUMPAD4, VK_UP};
 
-bool Held(int32_t VirtualKey) { return KeyIsHeld(GetKeyState(VirtualKey)); }
+bool Held(int32_t VirtualKey) {
+    return KeyIsHeld(GetKeyState(VirtualKey));
+}
 
 void PollKeys(Typ_Player &P, int16_t Side) {
     const KeySetCodes &Keys = P.KeySet == 0 ? LetterKeys : KeypadKeys;

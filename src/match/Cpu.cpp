@@ -9,7 +9,9 @@
 
 namespace {
 
-bool EvenChance() { return static_cast<int64_t>(std::floor(10.0 * Rnd())) < 5; }
+bool EvenChance() {
+    return static_cast<int64_t>(std::floor(10.0 * Rnd())) < 5;
+}
 
 struct CpuView {
     int64_t BX, BY, VX, VY; // the ball, as the last tick left it

@@ -71,7 +71,9 @@ void BookRally() {
 
 } // namespace
 
-void SetMatchHost(MatchHost *NewHost) { Host = NewHost; }
+void SetMatchHost(MatchHost *NewHost) {
+    Host = NewHost;
+}
 
 void TickMatch() {
     for (int16_t Index = 0; Index < 4; ++Index) {

@@ -12,9 +12,13 @@ KeyReader CurrentReader = ReadScriptedKey;
 
 } // namespace
 
-int16_t GetKeyState(int32_t VirtualKey) { return CurrentReader(VirtualKey) ? int16_t(-128) : int16_t(0); }
+int16_t GetKeyState(int32_t VirtualKey) {
+    return CurrentReader(VirtualKey) ? int16_t(-128) : int16_t(0);
+}
 
-void SetKeyReader(KeyReader Reader) { CurrentReader = Reader != nullptr ? Reader : ReadScriptedKey; }
+void SetKeyReader(KeyReader Reader) {
+    CurrentReader = Reader != nullptr ? Reader : ReadScriptedKey;
+}
 
 void SetScriptedKey(int32_t VirtualKey, bool Held) {
     if (VirtualKey >= 0 && VirtualKey < 256) {

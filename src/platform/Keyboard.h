@@ -23,7 +23,9 @@ constexpr int32_t VK_NUMPAD8 = 0x68;
 int16_t GetKeyState(int32_t VirtualKey);
 
 // True when a GetKeyState result means "held".
-inline bool KeyIsHeld(int16_t KeyState) { return KeyState == -128 || KeyState == -127; }
+inline bool KeyIsHeld(int16_t KeyState) {
+    return KeyState == -128 || KeyState == -127;
+}
 
 // Where GetKeyState looks. By default it reads the scripted key table below (tests, the headless
 // tool); the window backend installs a reader of the real keyboard.

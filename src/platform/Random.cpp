@@ -33,12 +33,22 @@ double Rnd() {
     return Draw;
 }
 
-void ResetRnd() { State = GameSeed; }
+void ResetRnd() {
+    State = GameSeed;
+}
 
-void SeedRnd(uint64_t Seed) { State = Seed; }
+void SeedRnd(uint64_t Seed) {
+    State = Seed;
+}
 
-void MarkDraws() { LoggedCount = 0; }
+void MarkDraws() {
+    LoggedCount = 0;
+}
 
-int DrawsSinceMark() { return LoggedCount; }
+int DrawsSinceMark() {
+    return LoggedCount;
+}
 
-double DrawSinceMark(int Which) { return Which >= 0 && Which < MaxLoggedDraws ? Logged[Which] : 0.0; }
+double DrawSinceMark(int Which) {
+    return Which >= 0 && Which < MaxLoggedDraws ? Logged[Which] : 0.0;
+}

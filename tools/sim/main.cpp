@@ -44,7 +44,9 @@ struct BadArgument {
     std::string Message;
 };
 
-[[noreturn]] void Fail(const std::string &Message) { throw BadArgument{Message}; }
+[[noreturn]] void Fail(const std::string &Message) {
+    throw BadArgument{Message};
+}
 
 int64_t ParseNumber(const std::string &Text, const char *What, int64_t Low, int64_t High) {
     if (Text.empty()) {
@@ -137,9 +139,9 @@ void ReadKeys(const std::string &Path, Options &Opt) {
         std::istringstream Words(Line);
         std::string Word;
         while (Words >> Word) {
-            Codes.push_back(static_cast<int>(
-                ParseNumber(Word, ("a key code on line " + std::to_string(LineNumber) + " of the keys file").c_str(),
-                            0, 255)));
+            Codes.push_back(static_cast<int>(ParseNumber(
+                Word, ("a key code on line " + std::to_string(LineNumber) + " of the keys file").c_str(), 0,
+                255)));
         }
         Opt.Keys.push_back(Codes);
     }
@@ -268,10 +270,10 @@ int Run(const Options &Opt) {
     }
     if (!Opt.Trace) {
         const char *Ending = Gl_ServeSide == MatchOver ? "match won"
-                             : Opt.Ticks >= 0        ? "stopped at --ticks"
-                                                     : "stopped at the safety cap, no winner";
-        std::printf("score %" PRId64 "-%" PRId64 " after %" PRId64 " ticks (%s)\n", int64_t(Gl_Teams[0].Score),
-                    int64_t(Gl_Teams[1].Score), Tick, Ending);
+                             : Opt.Ticks >= 0          ? "stopped at --ticks"
+                                                       : "stopped at the safety cap, no winner";
+        std::printf("score %" PRId64 "-%" PRId64 " after %" PRId64 " ticks (%s)\n",
+                    int64_t(Gl_Teams[0].Score), int64_t(Gl_Teams[1].Score), Tick, Ending);
     }
     return 0;
 }
