@@ -2,9 +2,7 @@
 
 #include "assets/Sheets.h"
 
-namespace {
-
-Typ_Pictures BuildAll() {
+Typ_Pictures BuildPictures() {
     Typ_Pictures All;
     All.Pic_Tumbler = BuildTumblerSheet();
     All.Pic_Ball = BuildBallSheet();
@@ -20,9 +18,7 @@ Typ_Pictures BuildAll() {
     return All;
 }
 
-} // namespace
-
 const Typ_Pictures &GetPictures() {
-    static const Typ_Pictures All = BuildAll();
+    static const Typ_Pictures All = BuildPictures();
     return All;
 }

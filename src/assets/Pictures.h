@@ -23,3 +23,5 @@ constexpr int32_t CursorHotY = 20;
 
 // The pictures, built once on first use and kept for the whole run.
 const Typ_Pictures &GetPictures();
+// Builds a fresh set (what GetPictures does once).
+Typ_Pictures BuildPictures();

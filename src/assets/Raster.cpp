@@ -55,9 +55,20 @@ void FillBox(InkMap &Map, int32_t X, int32_t Y, int32_t Width, int32_t Height, u
 
 void FillPolygon(InkMap &Map, const std::vector<double> &Points, uint8_t Ink) {
     const size_t Count = Points.size() / 2;
-    for (int32_t Y = 0; Y < Map.Height; ++Y) {
+    double MinX = Points[0], MaxX = Points[0], MinY = Points[1], MaxY = Points[1];
+    for (size_t I = 1; I < Count; ++I) {
+        MinX = std::min(MinX, Points[2 * I]);
+        MaxX = std::max(MaxX, Points[2 * I]);
+        MinY = std::min(MinY, Points[2 * I + 1]);
+        MaxY = std::max(MaxY, Points[2 * I + 1]);
+    }
+    const int32_t Top = std::max(0, static_cast<int32_t>(std::floor(MinY)));
+    const int32_t Bottom = std::min(Map.Height - 1, static_cast<int32_t>(std::ceil(MaxY)));
+    const int32_t Left = std::max(0, static_cast<int32_t>(std::floor(MinX)));
+    const int32_t Right = std::min(Map.Width - 1, static_cast<int32_t>(std::ceil(MaxX)));
+    for (int32_t Y = Top; Y <= Bottom; ++Y) {
         const double Sy = Y + 0.5;
-        for (int32_t X = 0; X < Map.Width; ++X) {
+        for (int32_t X = Left; X <= Right; ++X) {
             const double Sx = X + 0.5;
             bool Inside = false;
             for (size_t I = 0, J = Count - 1; I < Count; J = I++) {

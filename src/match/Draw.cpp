@@ -2,6 +2,10 @@
 // drawing owns: a full gauge flashes, and empties itself after its 101st white frame.
 #include "match/Draw.h"
 
+#include <cinttypes>
+#include <cstdio>
+#include <string>
+
 #include "game/BasCmnDef.h"
 #include "match/Match.h"
 
@@ -10,6 +14,11 @@ Typ_MatchCanvas Gl_Canvas;
 namespace {
 
 constexpr int32_t White = RGB(255, 255, 255);
+constexpr uint32_t ScoreColour = RGB(255, 255, 0);
+constexpr int32_t ScoreFontHeight = 37;
+constexpr int32_t ScoreY = 65;
+constexpr int32_t ScoreX[2] = {100, 320};
+constexpr int32_t ShadowY = 285;
 constexpr int16_t FlashesBeforeEmpty = 100;
 
 // The gauge's colour this frame. A full gauge is white whenever the blink is 0, and each such
@@ -24,6 +33,14 @@ int32_t GaugeColourThisFrame(Typ_Player &P) {
         P.FlashCount = 0;
     }
     return White;
+}
+
+// A score as the game prints a number: a blank where a sign would go, the digits, a blank. The
+// text is short enough to live inside the string itself, so nothing is allocated per frame.
+void DrawScore(Surface &Screen, const Typ_Font &Font, int16_t Side) {
+    char Text[16];
+    std::snprintf(Text, sizeof Text, " %" PRId64 " ", int64_t(Gl_Teams[Side].Score));
+    DrawText(Screen, ScoreX[Side], ScoreY, std::string(Text), Font, ScoreColour, Gl_ServeSide == Side);
 }
 
 } // namespace
@@ -49,7 +66,11 @@ void DrawFrame() {
     Surface *Screen = Gl_Canvas.Screen;
     DrawCourt();
     if (Screen != nullptr) {
-        // TODO(pixels): the two scores and the ball's shadow.
+        const Typ_Font &Font = Gl_Canvas.Font != nullptr ? *Gl_Canvas.Font : GetFont(ScoreFontHeight);
+        DrawScore(*Screen, Font, 0);
+        DrawScore(*Screen, Font, 1);
+        // The shadow lies on the floor under the ball whatever its height: the AND step alone.
+        BitBlt(*Screen, Gl_BallX, ShadowY, 24, 12, *Gl_Canvas.Pic_Ball, 24, 168, SRCAND);
     }
     for (int16_t Index = 0; Index < 4; ++Index) {
         Typ_Player &P = Gl_Players[Index];

@@ -3,6 +3,7 @@
 // drawing owns: the blink and the expiry of a full gauge.
 #pragma once
 
+#include "platform/Font.h"
 #include "platform/Surface.h"
 
 struct Typ_MatchCanvas {
@@ -11,6 +12,7 @@ struct Typ_MatchCanvas {
     const Surface *Pic_Ball = nullptr;
     const Surface *Pic_Kouka = nullptr;
     const Surface *Pic_Back = nullptr;
+    const Typ_Font *Font = nullptr; // the window's font for the scores; GetFont(37) when not given
 };
 
 extern Typ_MatchCanvas Gl_Canvas;

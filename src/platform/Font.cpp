@@ -20,11 +20,15 @@ extern "C" const unsigned char ZorbumpFontEnd[];
 
 namespace {
 
-// One string as the face draws it: 1 where the text covers the pixel.
+// One string as the face draws it, kept as the runs of covered pixels on each row, so drawing it
+// is a few fills.
+struct Run {
+    int32_t Y, X, Length;
+};
 struct RenderedText {
     int32_t Width = 0;
     int32_t Height = 0;
-    std::vector<uint8_t> Covered;
+    std::vector<Run> Runs;
 };
 
 [[noreturn]] void FontFault(const char *What) {
@@ -56,12 +60,19 @@ RenderedText Render(const Typ_Font &Font, const std::string &Utf8, bool Underlin
     // Solid rendering gives an 8-bit picture: index 0 is the background, anything else the text.
     Text.Width = Rendered->w;
     Text.Height = Rendered->h;
-    Text.Covered.resize(static_cast<size_t>(Text.Width) * Text.Height);
     SDL_LockSurface(Rendered);
     for (int32_t Y = 0; Y < Text.Height; ++Y) {
         const uint8_t *Row = static_cast<const uint8_t *>(Rendered->pixels) + static_cast<size_t>(Y) * Rendered->pitch;
-        for (int32_t X = 0; X < Text.Width; ++X) {
-            Text.Covered[static_cast<size_t>(Y) * Text.Width + X] = Row[X] != 0 ? 1 : 0;
+        for (int32_t X = 0; X < Text.Width;) {
+            if (Row[X] == 0) {
+                ++X;
+                continue;
+            }
+            const int32_t Start = X;
+            while (X < Text.Width && Row[X] != 0) {
+                ++X;
+            }
+            Text.Runs.push_back(Run{Y, Start, X - Start});
         }
     }
     SDL_UnlockSurface(Rendered);
@@ -105,17 +116,15 @@ const Typ_Font &GetFont(int32_t PixelHeight) {
 void DrawText(Surface &Dest, int32_t X, int32_t Y, const std::string &Utf8, const Typ_Font &Font, uint32_t Colour,
               bool Underline) {
     const RenderedText &Text = Kept(Font, Utf8, Underline);
-    const int32_t Top = std::max(0, -Y);
-    const int32_t Bottom = std::min(Text.Height, Dest.Height - Y);
-    const int32_t Left = std::max(0, -X);
-    const int32_t Right = std::min(Text.Width, Dest.Width - X);
-    for (int32_t Row = Top; Row < Bottom; ++Row) {
-        const uint8_t *From = Text.Covered.data() + static_cast<size_t>(Row) * Text.Width;
-        uint32_t *To = Dest.Row(Y + Row) + X;
-        for (int32_t Column = Left; Column < Right; ++Column) {
-            if (From[Column] != 0) {
-                To[Column] = Colour;
-            }
+    for (const Run &R : Text.Runs) {
+        const int32_t Row = Y + R.Y;
+        if (Row < 0 || Row >= Dest.Height) {
+            continue;
+        }
+        const int32_t Left = std::max(X + R.X, 0);
+        const int32_t Right = std::min(X + R.X + R.Length, Dest.Width);
+        if (Left < Right) {
+            std::fill(Dest.Row(Row) + Left, Dest.Row(Row) + Right, Colour);
         }
     }
 }

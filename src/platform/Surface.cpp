@@ -15,12 +15,24 @@ bool BitBlt(Surface &Destination, int32_t X, int32_t Y, int32_t Width, int32_t H
         return false;
     }
     const size_t Count = static_cast<size_t>(Right - Left);
+    const bool Overlap = &Source == &Destination;
+    if (Op == SRCCOPY && !Overlap && Count == static_cast<size_t>(Source.Width) &&
+        Count == static_cast<size_t>(Destination.Width)) {
+        // Whole rows of equally wide pictures (the court each frame): one block copy.
+        std::memcpy(Destination.Row(static_cast<int32_t>(Y + Top)), Source.Row(static_cast<int32_t>(SourceY + Top)),
+                    Count * static_cast<size_t>(Bottom - Top) * sizeof(uint32_t));
+        return true;
+    }
     for (int64_t Row = Top; Row < Bottom; ++Row) {
         const uint32_t *From = Source.Row(static_cast<int32_t>(SourceY + Row)) + SourceX + Left;
         uint32_t *To = Destination.Row(static_cast<int32_t>(Y + Row)) + X + Left;
         switch (Op) {
         case SRCCOPY:
-            std::memmove(To, From, Count * sizeof(uint32_t));
+            if (Overlap) {
+                std::memmove(To, From, Count * sizeof(uint32_t));
+            } else {
+                std::memcpy(To, From, Count * sizeof(uint32_t));
+            }
             break;
         case SRCAND:
             for (size_t I = 0; I < Count; ++I) {
