@@ -124,7 +124,7 @@ enum AuraInk : uint8_t { Clear, AuraEdge, AuraBody, AuraCore };
 InkMap AuraFrame(int32_t Frame) {
     InkMap Map(48, 48);
     const double Height = 16.0 + 15.0 * Frame;
-    const double Ground = 47.5;
+    const double Ground = 48.0;
     // Flame tongues: each a pointed arch across the cell.
     const int32_t Tongues = 7;
     for (int32_t Tongue = 0; Tongue < Tongues; ++Tongue) {

@@ -15,8 +15,16 @@ bool BitBlt(Surface &Destination, int32_t X, int32_t Y, int32_t Width, int32_t H
         return false;
     }
     const size_t Count = static_cast<size_t>(Right - Left);
-    const bool Overlap = &Source == &Destination;
-    if (Op == SRCCOPY && !Overlap && Count == static_cast<size_t>(Source.Width) &&
+    if (&Source == &Destination) {
+        // A copy within one picture reads it as it was before the copy, whichever way the
+        // rectangles overlap: take the source rectangle aside first. The game itself never does this.
+        Surface Aside(static_cast<int32_t>(Count), static_cast<int32_t>(Bottom - Top));
+        BitBlt(Aside, 0, 0, Aside.Width, Aside.Height, Source, static_cast<int32_t>(SourceX + Left),
+               static_cast<int32_t>(SourceY + Top), SRCCOPY);
+        return BitBlt(Destination, static_cast<int32_t>(X + Left), static_cast<int32_t>(Y + Top), Aside.Width,
+                      Aside.Height, Aside, 0, 0, Op);
+    }
+    if (Op == SRCCOPY && Count == static_cast<size_t>(Source.Width) &&
         Count == static_cast<size_t>(Destination.Width)) {
         // Whole rows of equally wide pictures (the court each frame): one block copy.
         std::memcpy(Destination.Row(static_cast<int32_t>(Y + Top)), Source.Row(static_cast<int32_t>(SourceY + Top)),
@@ -28,11 +36,7 @@ bool BitBlt(Surface &Destination, int32_t X, int32_t Y, int32_t Width, int32_t H
         uint32_t *To = Destination.Row(static_cast<int32_t>(Y + Row)) + X + Left;
         switch (Op) {
         case SRCCOPY:
-            if (Overlap) {
-                std::memmove(To, From, Count * sizeof(uint32_t));
-            } else {
-                std::memcpy(To, From, Count * sizeof(uint32_t));
-            }
+            std::memcpy(To, From, Count * sizeof(uint32_t));
             break;
         case SRCAND:
             for (size_t I = 0; I < Count; ++I) {
@@ -54,6 +58,9 @@ void FillRect(Surface &Destination, int32_t X, int32_t Y, int32_t Width, int32_t
     const int64_t Top = std::max<int64_t>(Y, 0);
     const int64_t Right = std::min<int64_t>(int64_t(X) + Width, Destination.Width);
     const int64_t Bottom = std::min<int64_t>(int64_t(Y) + Height, Destination.Height);
+    if (Left >= Right) {
+        return; // wholly beside the picture, or no width
+    }
     for (int64_t Row = Top; Row < Bottom; ++Row) {
         std::fill(Destination.Row(static_cast<int32_t>(Row)) + Left, Destination.Row(static_cast<int32_t>(Row)) + Right,
                   Colour);
