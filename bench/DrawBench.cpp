@@ -23,8 +23,8 @@ void StartDrawnMatch() {
     ReleaseScriptedKeys();
     ResetRnd();
     const Typ_Pictures &All = GetPictures();
-    Gl_Canvas = Typ_MatchCanvas{&Screen, &All.Pic_Tumbler, &All.Pic_Ball, &All.Pic_Kouka, &All.Pic_Back,
-                                &GetFont(37)};
+    Gl_Canvas = Typ_MatchCanvas{&Screen,        &All.Pic_Tumbler, &All.Pic_Ball,
+                                &All.Pic_Kouka, &All.Pic_Back,    &GetFont(37)};
     for (int I = 0; I < 4; ++I) {
         Gl_Players[I].Side = I % 2;
         Gl_Players[I].Slot = I / 2;

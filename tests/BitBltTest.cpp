@@ -22,14 +22,14 @@ Surface Numbered(int32_t Width, int32_t Height, uint32_t Base) {
 }
 
 // What a copy must leave, computed pixel by pixel with the clipping spelled out.
-Surface Expected(const Surface &Dest, int32_t X, int32_t Y, int32_t W, int32_t H, const Surface &Src, int32_t SX,
-                 int32_t SY, RasterOp Op) {
+Surface Expected(const Surface &Dest, int32_t X, int32_t Y, int32_t W, int32_t H, const Surface &Src,
+                 int32_t SX, int32_t SY, RasterOp Op) {
     Surface Result = Dest;
     for (int32_t Row = 0; Row < H; ++Row) {
         for (int32_t Column = 0; Column < W; ++Column) {
             const int32_t DX = X + Column, DY = Y + Row, FX = SX + Column, FY = SY + Row;
-            if (DX < 0 || DY < 0 || DX >= Dest.Width || DY >= Dest.Height || FX < 0 || FY < 0 || FX >= Src.Width ||
-                FY >= Src.Height) {
+            if (DX < 0 || DY < 0 || DX >= Dest.Width || DY >= Dest.Height || FX < 0 || FY < 0 ||
+                FX >= Src.Width || FY >= Src.Height) {
                 continue;
             }
             const uint32_t From = Src.At(FX, FY), To = Dest.At(DX, DY);
@@ -75,8 +75,8 @@ TEST(BitBlt, ClipsAtTheDestinationsAndTheSourcesEdges) {
             Surface Got = Dest;
             BitBlt(Got, C.X, C.Y, C.W, C.H, Src, C.SX, C.SY, Op);
             EXPECT_EQ(Got.Pixels, Expected(Dest, C.X, C.Y, C.W, C.H, Src, C.SX, C.SY, Op).Pixels)
-                << "op " << Op << " at (" << C.X << ", " << C.Y << ") " << C.W << " x " << C.H << " from (" << C.SX
-                << ", " << C.SY << ")";
+                << "op " << Op << " at (" << C.X << ", " << C.Y << ") " << C.W << " x " << C.H << " from ("
+                << C.SX << ", " << C.SY << ")";
         }
     }
 }
@@ -169,8 +169,10 @@ TEST(BlitMasked, LeavesTheBackgroundWhereTheMaskIsWhiteAndShowsTheImageWhereItIs
             for (int32_t X = 0; X < 64; ++X) {
                 const bool InCell = X >= 5 && Y >= 7 && X < 5 + S.Size && Y < 7 + S.Size;
                 const bool Opaque = InCell && S.Sheet->At(S.MaskX + X - 5, S.Y + Y - 7) == 0;
-                const uint32_t Want = Opaque ? S.Sheet->At(S.ImageX + X - 5, S.Y + Y - 7) : Background.At(X, Y);
-                ASSERT_EQ(Screen.At(X, Y), Want) << "sprite at y " << S.Y << ", pixel (" << X << ", " << Y << ")";
+                const uint32_t Want =
+                    Opaque ? S.Sheet->At(S.ImageX + X - 5, S.Y + Y - 7) : Background.At(X, Y);
+                ASSERT_EQ(Screen.At(X, Y), Want)
+                    << "sprite at y " << S.Y << ", pixel (" << X << ", " << Y << ")";
             }
         }
     }

@@ -26,7 +26,8 @@ std::vector<Cell> AllCells() {
     std::vector<Cell> Cells;
     for (int32_t Row = 0; Row < 11; ++Row) {
         for (int32_t Column = 0; Column < 8; ++Column) {
-            Cells.push_back({"Pic_Tumbler", &All.Pic_Tumbler, Column * 32, 256 + (Column % 2) * 32, Row * 32, 32, 32});
+            Cells.push_back(
+                {"Pic_Tumbler", &All.Pic_Tumbler, Column * 32, 256 + (Column % 2) * 32, Row * 32, 32, 32});
         }
     }
     for (int32_t Row = 0; Row < 7; ++Row) {
@@ -75,7 +76,8 @@ TEST(Pictures, HaveTheirBindingSizes) {
         EXPECT_EQ(E.Picture.Pixels.size(), static_cast<size_t>(E.Width * E.Height));
     }
     // Pixels never use the top byte, so bitwise operations on them stay colours.
-    for (const Surface *Picture : {&All.Pic_Tumbler, &All.Pic_Ball, &All.Pic_Kouka, &All.Pic_Back, &All.Title}) {
+    for (const Surface *Picture :
+         {&All.Pic_Tumbler, &All.Pic_Ball, &All.Pic_Kouka, &All.Pic_Back, &All.Title}) {
         EXPECT_TRUE(std::all_of(Picture->Pixels.begin(), Picture->Pixels.end(),
                                 [](uint32_t Pixel) { return (Pixel >> 24) == 0; }));
     }
@@ -140,7 +142,8 @@ TEST(Sheets, TheCharactersWearTheirGaugeColours) {
                 Own += Pixel == static_cast<uint32_t>(IndexGaugeColor[Index]);
                 for (int32_t Other = 0; Other < 4; ++Other) {
                     if (Other != Index) {
-                        ASSERT_NE(Pixel, static_cast<uint32_t>(IndexGaugeColor[Other])) << Index << " " << Other;
+                        ASSERT_NE(Pixel, static_cast<uint32_t>(IndexGaugeColor[Other]))
+                            << Index << " " << Other;
                     }
                 }
             }

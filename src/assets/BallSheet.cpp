@@ -47,9 +47,10 @@ void DrawBolt(InkMap &Map, const std::vector<double> &Points) {
 }
 
 void DrawSparkle(InkMap &Map, double Cx, double Cy, double Size) {
-    FillPolygon(Map, {Cx, Cy - Size, Cx + Size * 0.3, Cy - Size * 0.3, Cx + Size, Cy, Cx + Size * 0.3,
-                      Cy + Size * 0.3, Cx, Cy + Size, Cx - Size * 0.3, Cy + Size * 0.3, Cx - Size, Cy, Cx - Size * 0.3,
-                      Cy - Size * 0.3},
+    FillPolygon(Map,
+                {Cx, Cy - Size, Cx + Size * 0.3, Cy - Size * 0.3, Cx + Size, Cy, Cx + Size * 0.3,
+                 Cy + Size * 0.3, Cx, Cy + Size, Cx - Size * 0.3, Cy + Size * 0.3, Cx - Size, Cy,
+                 Cx - Size * 0.3, Cy - Size * 0.3},
                 Bolt);
 }
 
@@ -132,11 +133,13 @@ InkMap AuraFrame(int32_t Frame) {
         const double Edge = std::fabs(CentreX - 24.0) / 24.0;
         const double Reach = Height * (1.0 - 0.45 * Edge * Edge) * ((Tongue + Frame) % 2 == 0 ? 1.0 : 0.82);
         const double Sway = ((Tongue + Frame) % 3) - 1.0;
-        FillPolygon(Map, {CentreX - 5.5, Ground, CentreX - 4.0, Ground - Reach * 0.55, CentreX + Sway,
-                          Ground - Reach, CentreX + 4.0, Ground - Reach * 0.55, CentreX + 5.5, Ground},
+        FillPolygon(Map,
+                    {CentreX - 5.5, Ground, CentreX - 4.0, Ground - Reach * 0.55, CentreX + Sway,
+                     Ground - Reach, CentreX + 4.0, Ground - Reach * 0.55, CentreX + 5.5, Ground},
                     AuraBody);
-        FillPolygon(Map, {CentreX - 2.5, Ground, CentreX + Sway * 0.5, Ground - Reach * 0.6, CentreX + 2.5, Ground},
-                    AuraCore);
+        FillPolygon(
+            Map, {CentreX - 2.5, Ground, CentreX + Sway * 0.5, Ground - Reach * 0.6, CentreX + 2.5, Ground},
+            AuraCore);
     }
     // Hollow where the character stands (its cell is at 8, 16 in the aura's cell).
     for (int32_t Y = 0; Y < 48; ++Y) {
@@ -153,8 +156,9 @@ InkMap AuraFrame(int32_t Frame) {
     const InkMap Before = Map;
     for (int32_t Y = 0; Y < 48; ++Y) {
         for (int32_t X = 0; X < 48; ++X) {
-            if (Before.At(X, Y) == AuraBody && (Before.At(X - 1, Y) == Clear || Before.At(X + 1, Y) == Clear ||
-                                                Before.At(X, Y - 1) == Clear)) {
+            if (Before.At(X, Y) == AuraBody &&
+                (Before.At(X - 1, Y) == Clear || Before.At(X + 1, Y) == Clear ||
+                 Before.At(X, Y - 1) == Clear)) {
                 Map.Put(X, Y, AuraEdge);
             }
         }

@@ -23,15 +23,17 @@ void DrawFace(InkMap &Map, const FaceShape &F) {
     // Head, shaded toward its bottom.
     FillEllipse(Map, F.HeadX, F.HeadY, F.HeadRx + F.Rim, F.HeadRy + F.Rim, Line);
     FillEllipse(Map, F.HeadX, F.HeadY, F.HeadRx, F.HeadRy, SkinShade);
-    FillEllipse(Map, F.HeadX - F.HeadRx * 0.08, F.HeadY - F.HeadRy * 0.1, F.HeadRx * 0.92, F.HeadRy * 0.88, Skin);
+    FillEllipse(Map, F.HeadX - F.HeadRx * 0.08, F.HeadY - F.HeadRy * 0.1, F.HeadRx * 0.92, F.HeadRy * 0.88,
+                Skin);
     // Two upright eyes, looking a little inward and down.
     for (int32_t Side = 0; Side < 2; ++Side) {
         FillEllipse(Map, F.EyeX[Side], F.EyeY, F.EyeRx + F.Rim, F.EyeRy + F.Rim, Line);
         FillEllipse(Map, F.EyeX[Side], F.EyeY, F.EyeRx, F.EyeRy, EyeWhite);
         const double Inward = Side == 0 ? 1.0 : -1.0;
-        FillEllipse(Map, F.EyeX[Side] + Inward * F.EyeRx * 0.3, F.EyeY + F.EyeRy * 0.25, F.PupilRx, F.PupilRy, Pupil);
-        FillEllipse(Map, F.EyeX[Side] + Inward * F.EyeRx * 0.3 - F.PupilRx * 0.35, F.EyeY + F.EyeRy * 0.25 - F.PupilRy * 0.4,
-                    F.PupilRx * 0.3, F.PupilRy * 0.25, Glint);
+        FillEllipse(Map, F.EyeX[Side] + Inward * F.EyeRx * 0.3, F.EyeY + F.EyeRy * 0.25, F.PupilRx, F.PupilRy,
+                    Pupil);
+        FillEllipse(Map, F.EyeX[Side] + Inward * F.EyeRx * 0.3 - F.PupilRx * 0.35,
+                    F.EyeY + F.EyeRy * 0.25 - F.PupilRy * 0.4, F.PupilRx * 0.3, F.PupilRy * 0.25, Glint);
     }
     // The big snout with its two nostrils.
     FillEllipse(Map, F.SnoutX, F.SnoutY, F.SnoutRx + F.Rim, F.SnoutRy + F.Rim, Line);
@@ -48,20 +50,23 @@ Surface BuildTitlePicture() {
     // across the dark snout.
     InkMap Map(256, 240);
     FillBox(Map, 0, 0, 256, 240, Skin);
-    const FaceShape Face = {128, 150, 220, 200, {44, 212}, 62, 32, 50, 14, 20,
-                            128, 186, 84, 46, 42, 16, 22, 3};
+    const FaceShape Face = {128, 150, 220, 200, {44, 212}, 62, 32, 50, 14,
+                            20,  128, 186, 84,  46,        42, 16, 22, 3};
     DrawFace(Map, Face);
     // A blue drop hanging under the right nostril.
     const double DropX = 170, DropY = 222;
-    FillPolygon(Map, {DropX - 1.5, DropY - 26, DropX + 1.5, DropY - 26, DropX + 11, DropY - 3, DropX - 11, DropY - 3},
-                Line);
+    FillPolygon(
+        Map, {DropX - 1.5, DropY - 26, DropX + 1.5, DropY - 26, DropX + 11, DropY - 3, DropX - 11, DropY - 3},
+        Line);
     FillEllipse(Map, DropX, DropY, 12, 12, Line);
-    FillPolygon(Map, {DropX - 0.5, DropY - 23, DropX + 0.5, DropY - 23, DropX + 9, DropY - 2, DropX - 9, DropY - 2},
-                Drop);
+    FillPolygon(
+        Map, {DropX - 0.5, DropY - 23, DropX + 0.5, DropY - 23, DropX + 9, DropY - 2, DropX - 9, DropY - 2},
+        Drop);
     FillEllipse(Map, DropX, DropY, 9.5, 9.5, Drop);
     FillEllipse(Map, DropX - 3.5, DropY - 3, 2.5, 3.5, Glint);
-    const uint32_t Palette[] = {Vga::Black,    Vga::Black,      Rgb(255, 128, 0), Rgb(192, 80, 0), Vga::White, Vga::Black,
-                                Rgb(88, 32, 8), Vga::Black, Vga::Blue,       Vga::White,      Vga::White};
+    const uint32_t Palette[] = {Vga::Black, Vga::Black, Rgb(255, 128, 0), Rgb(192, 80, 0),
+                                Vga::White, Vga::Black, Rgb(88, 32, 8),   Vga::Black,
+                                Vga::Blue,  Vga::White, Vga::White};
     Surface Picture(256, 240);
     PaintImage(Picture, 0, 0, Map, Palette);
     return Picture;
@@ -73,9 +78,9 @@ Surface BuildFace(int32_t Index) {
     DrawFace(Map, Face);
     constexpr uint32_t SkinColour[4] = {Vga::Red, Vga::Yellow, Vga::Lime, Vga::Blue};
     constexpr uint32_t ShadeColour[4] = {Vga::Maroon, Vga::Olive, Vga::Green, Vga::Navy};
-    const uint32_t Palette[] = {Vga::Black,        Vga::Black, SkinColour[Index], ShadeColour[Index],
-                                Vga::White,        Vga::Black, ShadeColour[Index], Vga::Black,
-                                Vga::Blue,         Vga::White, Vga::White};
+    const uint32_t Palette[] = {Vga::Black, Vga::Black, SkinColour[Index],  ShadeColour[Index],
+                                Vga::White, Vga::Black, ShadeColour[Index], Vga::Black,
+                                Vga::Blue,  Vga::White, Vga::White};
     // A frame of sky blue behind the face.
     Surface Picture(64, 60, Rgb(0, 128, 128));
     for (int32_t Y = 0; Y < 60; ++Y) {
@@ -108,15 +113,16 @@ void DrawZ(InkMap &Map, int32_t X, int32_t Y, int32_t Scale) {
 void BuildIcon(int32_t Size, Surface &Image, Surface &Mask) {
     InkMap Map(Size, Size);
     const double S = Size / 32.0;
-    const FaceShape Face = {16 * S, 17 * S, 14.5 * S, 13.5 * S, {10 * S, 22 * S}, 7 * S, 4 * S, 6 * S, 2 * S, 3 * S,
-                            16 * S, 19 * S, 7.5 * S, 5 * S, 3.2 * S, 1.5 * S, 2.2 * S, 1};
+    const FaceShape Face = {16 * S,  17 * S, 14.5 * S, 13.5 * S, {10 * S, 22 * S}, 7 * S,
+                            4 * S,   6 * S,  2 * S,    3 * S,    16 * S,           19 * S,
+                            7.5 * S, 5 * S,  3.2 * S,  1.5 * S,  2.2 * S,          1};
     DrawFace(Map, Face);
     if (Size >= 32) {
         DrawZ(Map, 11, 25, 1);
         FillBox(Map, 10, 24, 7, 1, Line);
     }
     AddOutline(Map, Line);
-    const uint32_t Palette[] = {Vga::Black, Vga::Black, Vga::Red,   Vga::Maroon, Vga::White, Vga::Black,
+    const uint32_t Palette[] = {Vga::Black,  Vga::Black, Vga::Red,  Vga::Maroon, Vga::White, Vga::Black,
                                 Vga::Maroon, Vga::Black, Vga::Blue, Vga::White,  Vga::Yellow};
     Image = Surface(Size, Size);
     Mask = Surface(Size, Size);

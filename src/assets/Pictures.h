@@ -6,15 +6,15 @@
 #include "platform/Surface.h"
 
 struct Typ_Pictures {
-    Surface Pic_Tumbler; // 320 x 352: eleven poses, four colours, two facings, two mask columns
-    Surface Pic_Ball;    // 48 x 180: seven ball cells and the shadow
-    Surface Pic_Kouka;   // 96 x 144: three frames of the charge aura
-    Surface Pic_Back;    // 480 x 360: the court, also the select window's background
-    Surface Title;       // 256 x 240: the title window's background
-    Surface Pic_Kao[4];  // 64 x 60 each: the faces of characters 0 to 3
-    Surface Icon32, Icon16;     // the window icon
+    Surface Pic_Tumbler;            // 320 x 352: eleven poses, four colours, two facings, two mask columns
+    Surface Pic_Ball;               // 48 x 180: seven ball cells and the shadow
+    Surface Pic_Kouka;              // 96 x 144: three frames of the charge aura
+    Surface Pic_Back;               // 480 x 360: the court, also the select window's background
+    Surface Title;                  // 256 x 240: the title window's background
+    Surface Pic_Kao[4];             // 64 x 60 each: the faces of characters 0 to 3
+    Surface Icon32, Icon16;         // the window icon
     Surface Icon32Mask, Icon16Mask; // white = transparent, black = shows the icon
-    Surface Cursor, CursorMask; // 32 x 32 pointer; mask white = transparent, black = shows Cursor
+    Surface Cursor, CursorMask;     // 32 x 32 pointer; mask white = transparent, black = shows Cursor
 };
 
 // Hot spot of the mouse pointer.

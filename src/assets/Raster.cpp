@@ -24,7 +24,8 @@ void FillEllipse(InkMap &Map, double CentreX, double CentreY, double RadiusX, do
 
 void FillStroke(InkMap &Map, double X0, double Y0, double X1, double Y1, double Radius, uint8_t Ink) {
     const int32_t Top = std::max(0, static_cast<int32_t>(std::floor(std::min(Y0, Y1) - Radius)));
-    const int32_t Bottom = std::min(Map.Height - 1, static_cast<int32_t>(std::ceil(std::max(Y0, Y1) + Radius)));
+    const int32_t Bottom =
+        std::min(Map.Height - 1, static_cast<int32_t>(std::ceil(std::max(Y0, Y1) + Radius)));
     const int32_t Left = std::max(0, static_cast<int32_t>(std::floor(std::min(X0, X1) - Radius)));
     const int32_t Right = std::min(Map.Width - 1, static_cast<int32_t>(std::ceil(std::max(X0, X1) + Radius)));
     const double Dx = X1 - X0;

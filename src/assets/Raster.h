@@ -16,7 +16,9 @@ struct InkMap {
     InkMap(int32_t NewWidth, int32_t NewHeight)
         : Width(NewWidth), Height(NewHeight), Ink(static_cast<size_t>(NewWidth) * NewHeight, 0) {}
     bool Inside(int32_t X, int32_t Y) const { return X >= 0 && Y >= 0 && X < Width && Y < Height; }
-    uint8_t At(int32_t X, int32_t Y) const { return Inside(X, Y) ? Ink[static_cast<size_t>(Y) * Width + X] : 0; }
+    uint8_t At(int32_t X, int32_t Y) const {
+        return Inside(X, Y) ? Ink[static_cast<size_t>(Y) * Width + X] : 0;
+    }
     void Put(int32_t X, int32_t Y, uint8_t Value) {
         if (Inside(X, Y)) {
             Ink[static_cast<size_t>(Y) * Width + X] = Value;
@@ -69,4 +71,6 @@ constexpr uint32_t White = 0xFFFFFF;
 } // namespace Vga
 
 // Packs a colour like the game's RGB().
-constexpr uint32_t Rgb(uint32_t Red, uint32_t Green, uint32_t Blue) { return Red | (Green << 8) | (Blue << 16); }
+constexpr uint32_t Rgb(uint32_t Red, uint32_t Green, uint32_t Blue) {
+    return Red | (Green << 8) | (Blue << 16);
+}

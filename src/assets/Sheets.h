@@ -14,11 +14,11 @@ constexpr int32_t ShadowY = 168;
 // Effect sheet: three 48 x 48 aura frames, image at x 0 and mask at x 48.
 constexpr int32_t AuraFrames = 3;
 
-Surface BuildTumblerSheet(); // 320 x 352
-Surface BuildBallSheet();    // 48 x 180
-Surface BuildAuraSheet();    // 96 x 144
-Surface BuildCourt();        // 480 x 360
-Surface BuildTitlePicture(); // 256 x 240
+Surface BuildTumblerSheet();      // 320 x 352
+Surface BuildBallSheet();         // 48 x 180
+Surface BuildAuraSheet();         // 96 x 144
+Surface BuildCourt();             // 480 x 360
+Surface BuildTitlePicture();      // 256 x 240
 Surface BuildFace(int32_t Index); // 64 x 60
 // The window icon at Size 32 or 16, and its mask (white = transparent).
 void BuildIcon(int32_t Size, Surface &Image, Surface &Mask);

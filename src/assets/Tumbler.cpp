@@ -58,7 +58,9 @@ void DrawArm(InkMap &Map, double X0, double Y0, double X1, double Y1) {
     OutlinedStroke(Map, X0, Y0, X1, Y1, 1.9, Body, Line);
 }
 
-void DrawFoot(InkMap &Map, double X, double Y) { OutlinedEllipse(Map, X, Y, 3.5, 2.0, Shade, Line); }
+void DrawFoot(InkMap &Map, double X, double Y) {
+    OutlinedEllipse(Map, X, Y, 3.5, 2.0, Shade, Line);
+}
 
 // The usual figure: feet, back arm, body, eyes, snout, front arm. Arms are given shoulder to hand.
 struct Limbs {
@@ -83,7 +85,9 @@ InkMap Figure(const Limbs &L, double Cx, double Cy, double Rx, double Ry, bool W
 
 const Limbs StandingLimbs = {{7, 20, 4.5, 25}, {25, 20, 27.5, 25}, {11, 29.5}, {21, 29.5}};
 
-InkMap Standing() { return Figure(StandingLimbs, 16, 20, 10.5, 9.5, false); }
+InkMap Standing() {
+    return Figure(StandingLimbs, 16, 20, 10.5, 9.5, false);
+}
 
 InkMap WalkOne() {
     return Figure({{7, 19, 4.5, 24}, {25, 18, 30, 14}, {10, 29.5}, {23, 28.5}}, 16, 19, 10.5, 9.5, false);
@@ -120,13 +124,15 @@ InkMap Crouch() {
 
 // A small yellow spark, a four-pointed star.
 void DrawSpark(InkMap &Map, double Cx, double Cy) {
-    FillPolygon(Map, {Cx, Cy - 4.5, Cx + 1.3, Cy - 1.3, Cx + 4.5, Cy, Cx + 1.3, Cy + 1.3, Cx, Cy + 4.5, Cx - 1.3,
-                      Cy + 1.3, Cx - 4.5, Cy, Cx - 1.3, Cy - 1.3},
+    FillPolygon(Map,
+                {Cx, Cy - 4.5, Cx + 1.3, Cy - 1.3, Cx + 4.5, Cy, Cx + 1.3, Cy + 1.3, Cx, Cy + 4.5, Cx - 1.3,
+                 Cy + 1.3, Cx - 4.5, Cy, Cx - 1.3, Cy - 1.3},
                 Spark);
 }
 
 InkMap Startled() {
-    InkMap Map = Figure({{7, 18, 2.5, 13}, {25, 18, 29.5, 13}, {11, 29.5}, {21, 29.5}}, 16, 20, 10.5, 9.5, true);
+    InkMap Map =
+        Figure({{7, 18, 2.5, 13}, {25, 18, 29.5, 13}, {11, 29.5}, {21, 29.5}}, 16, 20, 10.5, 9.5, true);
     // An open mouth under the snout.
     OutlinedEllipse(Map, 19.5, 26, 1.5, 1.5, Pupil, Line);
     DrawSpark(Map, 5, 5);
@@ -195,16 +201,18 @@ InkMap Lying() {
 } // namespace
 
 Surface BuildTumblerSheet() {
-    const InkMap Poses[TumblerRows] = {Standing(), WalkOne(),  WalkTwo(), ArmsRaised(), SpikePose(), SwingPose(),
-                                       Crouch(),   Startled(), Charred(), Skeleton(),   Lying()};
+    const InkMap Poses[TumblerRows] = {Standing(),  WalkOne(),   WalkTwo(), ArmsRaised(),
+                                       SpikePose(), SwingPose(), Crouch(),  Startled(),
+                                       Charred(),   Skeleton(),  Lying()};
     Surface Sheet(320, 352);
     for (int32_t Row = 0; Row < TumblerRows; ++Row) {
         const InkMap &Right = Poses[Row];
         const InkMap Left = Mirrored(Right);
         const int32_t Y = Row * 32;
         for (int32_t Index = 0; Index < 4; ++Index) {
-            const uint32_t Palette[] = {Vga::Black, Vga::Black, BodyColour[Index], ShadeColour[Index], Vga::White,
-                                        Vga::Black, Vga::Yellow, Vga::White,       Vga::White};
+            const uint32_t Palette[] = {Vga::Black,         Vga::Black, BodyColour[Index],
+                                        ShadeColour[Index], Vga::White, Vga::Black,
+                                        Vga::Yellow,        Vga::White, Vga::White};
             PaintImage(Sheet, Index * 64, Y, Right, Palette);
             PaintImage(Sheet, Index * 64 + 32, Y, Left, Palette);
         }

@@ -53,7 +53,8 @@ namespace {
 RenderedText Render(const Typ_Font &Font, const std::string &Utf8, bool Underline) {
     RenderedText Text;
     TTF_SetFontStyle(Font.Face, Underline ? TTF_STYLE_UNDERLINE : TTF_STYLE_NORMAL);
-    SDL_Surface *Rendered = Utf8.empty() ? nullptr : TTF_RenderUTF8_Solid(Font.Face, Utf8.c_str(), SDL_Color{255, 255, 255, 255});
+    SDL_Surface *Rendered =
+        Utf8.empty() ? nullptr : TTF_RenderUTF8_Solid(Font.Face, Utf8.c_str(), SDL_Color{255, 255, 255, 255});
     if (Rendered == nullptr) {
         return Text;
     }
@@ -62,7 +63,8 @@ RenderedText Render(const Typ_Font &Font, const std::string &Utf8, bool Underlin
     Text.Height = Rendered->h;
     SDL_LockSurface(Rendered);
     for (int32_t Y = 0; Y < Text.Height; ++Y) {
-        const uint8_t *Row = static_cast<const uint8_t *>(Rendered->pixels) + static_cast<size_t>(Y) * Rendered->pitch;
+        const uint8_t *Row =
+            static_cast<const uint8_t *>(Rendered->pixels) + static_cast<size_t>(Y) * Rendered->pitch;
         for (int32_t X = 0; X < Text.Width;) {
             if (Row[X] == 0) {
                 ++X;
@@ -100,7 +102,8 @@ const Typ_Font &GetFont(int32_t PixelHeight) {
     if (TTF_WasInit() == 0 && TTF_Init() != 0) {
         FontFault("cannot start the font renderer");
     }
-    SDL_RWops *Bytes = SDL_RWFromConstMem(ZorbumpFontBegin, static_cast<int>(ZorbumpFontEnd - ZorbumpFontBegin));
+    SDL_RWops *Bytes =
+        SDL_RWFromConstMem(ZorbumpFontBegin, static_cast<int>(ZorbumpFontEnd - ZorbumpFontBegin));
     // At the renderer's 72 dots per inch a point is a pixel, so the size asked for is the height
     // of the character's em square in pixels.
     auto Font = std::make_unique<Typ_Font>();
@@ -113,8 +116,8 @@ const Typ_Font &GetFont(int32_t PixelHeight) {
     return *Opened.emplace(PixelHeight, std::move(Font)).first->second;
 }
 
-void DrawText(Surface &Dest, int32_t X, int32_t Y, const std::string &Utf8, const Typ_Font &Font, uint32_t Colour,
-              bool Underline) {
+void DrawText(Surface &Dest, int32_t X, int32_t Y, const std::string &Utf8, const Typ_Font &Font,
+              uint32_t Colour, bool Underline) {
     const RenderedText &Text = Kept(Font, Utf8, Underline);
     for (const Run &R : Text.Runs) {
         const int32_t Row = Y + R.Y;
@@ -139,4 +142,6 @@ int32_t TextWidth(const Typ_Font &Font, const std::string &Utf8) {
     return Width;
 }
 
-int32_t TextHeight(const Typ_Font &Font) { return Font.LineHeight; }
+int32_t TextHeight(const Typ_Font &Font) {
+    return Font.LineHeight;
+}

@@ -16,8 +16,8 @@ const Typ_Font &GetFont(int32_t PixelHeight);
 // green 8-15, blue 16-23), with no background box, clipped at the surface's edges. The underline,
 // when on, runs under the whole text. Strings drawn once are kept, so redrawing them costs only
 // the copy.
-void DrawText(Surface &Dest, int32_t X, int32_t Y, const std::string &Utf8, const Typ_Font &Font, uint32_t Colour,
-              bool Underline);
+void DrawText(Surface &Dest, int32_t X, int32_t Y, const std::string &Utf8, const Typ_Font &Font,
+              uint32_t Colour, bool Underline);
 
 // Size of the text cell of a string: its advance width, and the line height of the face.
 int32_t TextWidth(const Typ_Font &Font, const std::string &Utf8);

@@ -27,7 +27,8 @@ bool BitBlt(Surface &Destination, int32_t X, int32_t Y, int32_t Width, int32_t H
     if (Op == SRCCOPY && Count == static_cast<size_t>(Source.Width) &&
         Count == static_cast<size_t>(Destination.Width)) {
         // Whole rows of equally wide pictures (the court each frame): one block copy.
-        std::memcpy(Destination.Row(static_cast<int32_t>(Y + Top)), Source.Row(static_cast<int32_t>(SourceY + Top)),
+        std::memcpy(Destination.Row(static_cast<int32_t>(Y + Top)),
+                    Source.Row(static_cast<int32_t>(SourceY + Top)),
                     Count * static_cast<size_t>(Bottom - Top) * sizeof(uint32_t));
         return true;
     }
@@ -62,7 +63,7 @@ void FillRect(Surface &Destination, int32_t X, int32_t Y, int32_t Width, int32_t
         return; // wholly beside the picture, or no width
     }
     for (int64_t Row = Top; Row < Bottom; ++Row) {
-        std::fill(Destination.Row(static_cast<int32_t>(Row)) + Left, Destination.Row(static_cast<int32_t>(Row)) + Right,
-                  Colour);
+        std::fill(Destination.Row(static_cast<int32_t>(Row)) + Left,
+                  Destination.Row(static_cast<int32_t>(Row)) + Right, Colour);
     }
 }
