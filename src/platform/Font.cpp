@@ -1,6 +1,7 @@
 // The embedded typeface, rendered with SDL2_ttf. Text is drawn without blending: a pixel is either
-// the text colour or left alone, so every frame is the same bit for bit. A string is rendered once
-// into a coverage map and kept; drawing it again is a plain copy of its set pixels.
+// the text colour or left alone, so every frame is the same bit for bit. Each character is rendered
+// once and kept as runs of covered pixels; a string is laid out from them once and kept too, so
+// drawing it again is a few fills.
 #include "platform/Font.h"
 
 #include <SDL.h>
@@ -20,14 +21,18 @@ extern "C" const unsigned char ZorbumpFontEnd[];
 
 namespace {
 
-// One string as the face draws it, kept as the runs of covered pixels on each row, so drawing it
-// is a few fills.
+// Covered pixels of one row: Length pixels from X, on row Y of the line.
 struct Run {
     int32_t Y, X, Length;
 };
+
+struct Glyph {
+    int32_t Advance = 0;
+    std::vector<Run> Runs; // relative to the pen position and the top of the line
+};
+
 struct RenderedText {
     int32_t Width = 0;
-    int32_t Height = 0;
     std::vector<Run> Runs;
 };
 
@@ -37,11 +42,62 @@ struct RenderedText {
     std::abort();
 }
 
+// The runs of a solid (8-bit, index 0 = background) rendering.
+std::vector<Run> RunsOf(SDL_Surface *Rendered) {
+    std::vector<Run> Runs;
+    SDL_LockSurface(Rendered);
+    for (int32_t Y = 0; Y < Rendered->h; ++Y) {
+        const uint8_t *Row =
+            static_cast<const uint8_t *>(Rendered->pixels) + static_cast<size_t>(Y) * Rendered->pitch;
+        for (int32_t X = 0; X < Rendered->w;) {
+            if (Row[X] == 0) {
+                ++X;
+                continue;
+            }
+            const int32_t Start = X;
+            while (X < Rendered->w && Row[X] != 0) {
+                ++X;
+            }
+            Runs.push_back(Run{Y, Start, X - Start});
+        }
+    }
+    SDL_UnlockSurface(Rendered);
+    return Runs;
+}
+
+// Decodes UTF-8; a malformed byte stands for U+FFFD.
+std::vector<uint32_t> CodePoints(const std::string &Utf8) {
+    std::vector<uint32_t> Points;
+    for (size_t I = 0; I < Utf8.size();) {
+        const unsigned char Lead = static_cast<unsigned char>(Utf8[I]);
+        const int Extra = Lead < 0x80         ? 0
+                          : (Lead >> 5) == 6  ? 1
+                          : (Lead >> 4) == 14 ? 2
+                          : (Lead >> 3) == 30 ? 3
+                                              : -1;
+        uint32_t Point = Extra == 0   ? Lead
+                         : Extra == 1 ? (Lead & 0x1F)
+                         : Extra == 2 ? (Lead & 0x0F)
+                                      : (Lead & 0x07);
+        bool Valid = Extra >= 0 && I + Extra < Utf8.size();
+        for (int K = 1; Valid && K <= Extra; ++K) {
+            const unsigned char Next = static_cast<unsigned char>(Utf8[I + K]);
+            Valid = (Next & 0xC0) == 0x80;
+            Point = (Point << 6) | (Next & 0x3F);
+        }
+        Points.push_back(Valid ? Point : 0xFFFD);
+        I += Valid ? static_cast<size_t>(Extra) + 1 : 1;
+    }
+    return Points;
+}
+
 } // namespace
 
 struct Typ_Font {
     TTF_Font *Face = nullptr;
     int32_t LineHeight = 0;
+    std::vector<int32_t> UnderlineRows; // rows of the line the face's underline covers
+    mutable std::map<uint32_t, Glyph> Glyphs;
     // Kept strings, plain and underlined. Looked up by the caller's own string, so a lookup
     // allocates nothing.
     mutable std::map<std::string, RenderedText, std::less<>> Plain;
@@ -50,35 +106,47 @@ struct Typ_Font {
 
 namespace {
 
-RenderedText Render(const Typ_Font &Font, const std::string &Utf8, bool Underline) {
-    RenderedText Text;
-    TTF_SetFontStyle(Font.Face, Underline ? TTF_STYLE_UNDERLINE : TTF_STYLE_NORMAL);
-    SDL_Surface *Rendered =
-        Utf8.empty() ? nullptr : TTF_RenderUTF8_Solid(Font.Face, Utf8.c_str(), SDL_Color{255, 255, 255, 255});
-    if (Rendered == nullptr) {
-        return Text;
+const Glyph &KeptGlyph(const Typ_Font &Font, uint32_t Point) {
+    auto Found = Font.Glyphs.find(Point);
+    if (Found != Font.Glyphs.end()) {
+        return Found->second;
     }
-    // Solid rendering gives an 8-bit picture: index 0 is the background, anything else the text.
-    Text.Width = Rendered->w;
-    Text.Height = Rendered->h;
-    SDL_LockSurface(Rendered);
-    for (int32_t Y = 0; Y < Text.Height; ++Y) {
-        const uint8_t *Row =
-            static_cast<const uint8_t *>(Rendered->pixels) + static_cast<size_t>(Y) * Rendered->pitch;
-        for (int32_t X = 0; X < Text.Width;) {
-            if (Row[X] == 0) {
-                ++X;
-                continue;
-            }
-            const int32_t Start = X;
-            while (X < Text.Width && Row[X] != 0) {
-                ++X;
-            }
-            Text.Runs.push_back(Run{Y, Start, X - Start});
+    Glyph G;
+    // The face has no full-width Latin letters, digits and signs: draw the half-width one in the
+    // middle of a full-width cell, as a Japanese face does.
+    const bool FullWidthForm = Point >= 0xFF01 && Point <= 0xFF5E && !TTF_GlyphIsProvided32(Font.Face, Point);
+    const uint32_t Drawn = FullWidthForm ? Point - 0xFEE0 : Point;
+    int MinX = 0, MaxX = 0, MinY = 0, MaxY = 0, Advance = 0;
+    TTF_GlyphMetrics32(Font.Face, Drawn, &MinX, &MaxX, &MinY, &MaxY, &Advance);
+    G.Advance = Advance;
+    TTF_SetFontStyle(Font.Face, TTF_STYLE_NORMAL);
+    if (SDL_Surface *Rendered = TTF_RenderGlyph32_Solid(Font.Face, Drawn, SDL_Color{255, 255, 255, 255})) {
+        G.Runs = RunsOf(Rendered);
+        SDL_FreeSurface(Rendered);
+    }
+    if (FullWidthForm) {
+        G.Advance = 2 * Advance;
+        for (Run &R : G.Runs) {
+            R.X += Advance / 2;
         }
     }
-    SDL_UnlockSurface(Rendered);
-    SDL_FreeSurface(Rendered);
+    return Font.Glyphs.emplace(Point, std::move(G)).first->second;
+}
+
+RenderedText Layout(const Typ_Font &Font, const std::string &Utf8, bool Underline) {
+    RenderedText Text;
+    for (uint32_t Point : CodePoints(Utf8)) {
+        const Glyph &G = KeptGlyph(Font, Point);
+        for (const Run &R : G.Runs) {
+            Text.Runs.push_back(Run{R.Y, Text.Width + R.X, R.Length});
+        }
+        Text.Width += G.Advance;
+    }
+    if (Underline && Text.Width > 0) {
+        for (int32_t Row : Font.UnderlineRows) {
+            Text.Runs.push_back(Run{Row, 0, Text.Width});
+        }
+    }
     return Text;
 }
 
@@ -86,7 +154,7 @@ const RenderedText &Kept(const Typ_Font &Font, const std::string &Utf8, bool Und
     auto &Cache = Underline ? Font.Underlined : Font.Plain;
     auto Found = Cache.find(Utf8);
     if (Found == Cache.end()) {
-        Found = Cache.emplace(Utf8, Render(Font, Utf8, Underline)).first;
+        Found = Cache.emplace(Utf8, Layout(Font, Utf8, Underline)).first;
     }
     return Found->second;
 }
@@ -113,6 +181,17 @@ const Typ_Font &GetFont(int32_t PixelHeight) {
     }
     TTF_SetFontHinting(Font->Face, TTF_HINTING_MONO);
     Font->LineHeight = TTF_FontHeight(Font->Face);
+    // Where the face puts its underline: the rows an underlined blank covers.
+    TTF_SetFontStyle(Font->Face, TTF_STYLE_UNDERLINE);
+    if (SDL_Surface *Blank = TTF_RenderUTF8_Solid(Font->Face, " ", SDL_Color{255, 255, 255, 255})) {
+        for (const Run &R : RunsOf(Blank)) {
+            if (Font->UnderlineRows.empty() || Font->UnderlineRows.back() != R.Y) {
+                Font->UnderlineRows.push_back(R.Y);
+            }
+        }
+        SDL_FreeSurface(Blank);
+    }
+    TTF_SetFontStyle(Font->Face, TTF_STYLE_NORMAL);
     return *Opened.emplace(PixelHeight, std::move(Font)).first->second;
 }
 
@@ -133,13 +212,7 @@ void DrawText(Surface &Dest, int32_t X, int32_t Y, const std::string &Utf8, cons
 }
 
 int32_t TextWidth(const Typ_Font &Font, const std::string &Utf8) {
-    int Width = 0;
-    int Height = 0;
-    TTF_SetFontStyle(Font.Face, TTF_STYLE_NORMAL);
-    if (Utf8.empty() || TTF_SizeUTF8(Font.Face, Utf8.c_str(), &Width, &Height) != 0) {
-        return 0;
-    }
-    return Width;
+    return Kept(Font, Utf8, false).Width;
 }
 
 int32_t TextHeight(const Typ_Font &Font) {

@@ -1,0 +1,80 @@
+// The window's typeface: character heights as the windows ask for them, full-width forms, the
+// underline, and clipping.
+#include <gtest/gtest.h>
+
+#include "platform/Font.h"
+
+TEST(FrameText, AFullWidthCharacterIsAsWideAsTheHeightAskedFor) {
+    // The em square is the character height: a kanji fills it across, a half-width letter half.
+    for (int32_t Height : {12, 13, 19, 21, 35, 37, 96}) {
+        const Typ_Font &Font = GetFont(Height);
+        EXPECT_EQ(TextWidth(Font, "決"), Height) << Height;
+        EXPECT_EQ(TextWidth(Font, "タ"), Height) << Height;
+        EXPECT_NEAR(TextWidth(Font, "Z") * 2, Height, 1) << Height;
+        EXPECT_EQ(TextWidth(Font, "12"), 2 * TextWidth(Font, "1")) << "fixed pitch";
+        EXPECT_GE(TextHeight(Font), Height);
+        EXPECT_LT(TextHeight(Font), Height * 3 / 2 + 2);
+    }
+}
+
+TEST(FrameText, FullWidthLettersAreDrawnAsTheLetterInAFullWidthCell) {
+    const Typ_Font &Font = GetFont(96);
+    EXPECT_EQ(TextWidth(Font, "Ｚ"), TextWidth(Font, "決"));
+    Surface Wide(200, 150), Narrow(200, 150);
+    DrawText(Wide, 0, 0, "Ｚ", Font, 0xFF00FF, false);
+    DrawText(Narrow, 0, 0, "Z", Font, 0xFF00FF, false);
+    // The same strokes, moved to the middle of the wider cell.
+    const int32_t Shift = TextWidth(Font, "Z") / 2;
+    int32_t Covered = 0;
+    for (int32_t Y = 0; Y < 150; ++Y) {
+        for (int32_t X = 0; X + Shift < 200; ++X) {
+            ASSERT_EQ(Wide.At(X + Shift, Y), Narrow.At(X, Y));
+            Covered += Narrow.At(X, Y) != 0;
+        }
+    }
+    EXPECT_GT(Covered, 500);
+}
+
+TEST(FrameText, TextIsOneColourWithNoBoxAndTheUnderlineRunsUnderAllOfIt) {
+    const Typ_Font &Font = GetFont(37);
+    const int32_t Width = TextWidth(Font, " 7 ");
+    Surface Plain(120, 80, 0x123456), Lined(120, 80, 0x123456);
+    DrawText(Plain, 10, 5, " 7 ", Font, 0x00FFFF, false);
+    DrawText(Lined, 10, 5, " 7 ", Font, 0x00FFFF, true);
+    int32_t UnderlineRows = 0;
+    for (int32_t Y = 0; Y < 80; ++Y) {
+        int32_t Extra = 0;
+        for (int32_t X = 0; X < 120; ++X) {
+            ASSERT_TRUE(Plain.At(X, Y) == 0x123456 || Plain.At(X, Y) == 0x00FFFF);
+            const bool InCell = X >= 10 && X < 10 + Width && Y >= 5 && Y < 5 + TextHeight(Font);
+            ASSERT_TRUE(InCell || Lined.At(X, Y) == 0x123456) << X << ", " << Y;
+            Extra += Lined.At(X, Y) != Plain.At(X, Y);
+            ASSERT_TRUE(Plain.At(X, Y) == 0x123456 || Lined.At(X, Y) == 0x00FFFF)
+                << "the underline adds only";
+        }
+        if (Extra > 0) {
+            UnderlineRows++;
+            for (int32_t X = 10; X < 10 + Width; ++X) {
+                ASSERT_EQ(Lined.At(X, Y), 0x00FFFFu) << "underline row " << Y << " broken at " << X;
+            }
+        }
+    }
+    EXPECT_GE(UnderlineRows, 1);
+    EXPECT_LE(UnderlineRows, 3);
+}
+
+TEST(FrameText, TextIsClippedAtTheSurfacesEdges) {
+    const Typ_Font &Font = GetFont(37);
+    Surface Whole(200, 100), Clipped(30, 20);
+    DrawText(Whole, 50, 30, "決定 12", Font, 0xFFFFFF, true);
+    DrawText(Clipped, -20, -10, "決定 12", Font, 0xFFFFFF, true);
+    for (int32_t Y = 0; Y < 20; ++Y) {
+        for (int32_t X = 0; X < 30; ++X) {
+            ASSERT_EQ(Clipped.At(X, Y), Whole.At(X + 70, Y + 40));
+        }
+    }
+    Surface Missed = Clipped;
+    DrawText(Missed, 40, 0, "12", Font, 0xFFFFFF, true);
+    DrawText(Missed, 0, -200, "12", Font, 0xFFFFFF, true);
+    EXPECT_EQ(Missed.Pixels, Clipped.Pixels);
+}
