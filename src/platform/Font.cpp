@@ -162,7 +162,8 @@ const RenderedText &Kept(const Typ_Font &Font, const std::string &Utf8, bool Und
 } // namespace
 
 const Typ_Font &GetFont(int32_t PixelHeight) {
-    static std::map<int32_t, std::unique_ptr<Typ_Font>> Opened;
+    // Opened faces live for the whole run, past the end of main: nothing closes them.
+    static auto &Opened = *new std::map<int32_t, std::unique_ptr<Typ_Font>>;
     auto Found = Opened.find(PixelHeight);
     if (Found != Opened.end()) {
         return *Found->second;
