@@ -147,7 +147,10 @@ InkMap AuraFrame(int32_t Frame) {
             const double Dx = (X + 0.5 - 24.0) / 11.0;
             const double Dy = (Y + 0.5 - 34.0) / 12.5;
             if (Dx * Dx + Dy * Dy <= 1.0 && Map.At(X, Y) != Clear) {
-                const bool Glitter = (X + Y + Frame) % 4 == 0 && (Y + Frame) % 2 == 0;
+                const uint32_t Scatter = (static_cast<uint32_t>(X) * 73856093u) ^
+                                         (static_cast<uint32_t>(Y) * 19349663u) ^
+                                         (static_cast<uint32_t>(Frame) * 83492791u);
+                const bool Glitter = Scatter % 11 == 0;
                 Map.Put(X, Y, Glitter ? AuraCore : Clear);
             }
         }

@@ -106,7 +106,8 @@ InkMap SpikePose() {
 }
 
 InkMap SwingPose() {
-    return Figure({{9, 24, 14, 28}, {22, 23, 29.5, 27.5}, {10, 29.5}, {20, 29.5}}, 15, 19, 10.5, 9.5, false);
+    return Figure({{8, 24, 13, 28.5}, {21, 25.5, 29.5, 28.5}, {10, 29.5}, {20, 29.5}}, 15, 19, 10.5, 9.5,
+                  false);
 }
 
 InkMap Crouch() {
@@ -179,21 +180,24 @@ InkMap Skeleton() {
     return Map;
 }
 
-// Flat on its back, feet in the air, eyes shut.
+// Knocked flat on its belly: squashed on the floor, feet kicked up behind, eyes dizzy crosses.
 InkMap Lying() {
     InkMap Map(32, 32);
-    DrawFoot(Map, 5, 20);
-    DrawFoot(Map, 9, 18.5);
-    DrawBody(Map, 15, 25.5, 13, 5.5);
-    // Eyes toward the snout end, shut.
-    for (double X : {20.0, 25.5}) {
-        OutlinedEllipse(Map, X, 18.5, 2.3, 2.3, Eye, Line);
-        FillBox(Map, static_cast<int32_t>(X) - 1, 18, 3, 1, Pupil);
+    DrawFoot(Map, 4, 21.5);
+    DrawFoot(Map, 8, 20);
+    DrawBody(Map, 15, 26.5, 13.5, 5);
+    for (double X : {18.5, 25.0}) {
+        OutlinedEllipse(Map, X, 19.5, 2.8, 2.8, Eye, Line);
+        const int32_t Cx = static_cast<int32_t>(X);
+        for (int32_t D = -1; D <= 1; ++D) {
+            Map.Put(Cx + D, 19 + D, Pupil);
+            Map.Put(Cx + D, 19 - D, Pupil);
+        }
     }
-    OutlinedEllipse(Map, 26.5, 25, 3, 3.5, Body, Line);
-    FillBox(Map, 26, 23, 2, 2, Pupil);
-    FillBox(Map, 26, 26, 2, 2, Pupil);
-    DrawArm(Map, 12, 23, 16, 21);
+    OutlinedEllipse(Map, 24.5, 27, 4.5, 2.5, Body, Line);
+    FillBox(Map, 22, 27, 2, 1, Pupil);
+    FillBox(Map, 26, 27, 2, 1, Pupil);
+    DrawArm(Map, 28, 29, 30.5, 30);
     AddOutline(Map, Line);
     return Map;
 }
