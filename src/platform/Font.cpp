@@ -192,6 +192,13 @@ const Typ_Font &GetFont(int32_t PixelHeight) {
         }
         SDL_FreeSurface(Blank);
     }
+    // The face's own underline is a hairline at every size; large text gets a bolder one, in
+    // keeping with the bold letters.
+    while (!Font->UnderlineRows.empty() &&
+           static_cast<int32_t>(Font->UnderlineRows.size()) < PixelHeight / 16 &&
+           Font->UnderlineRows.back() + 1 < Font->LineHeight) {
+        Font->UnderlineRows.push_back(Font->UnderlineRows.back() + 1);
+    }
     TTF_SetFontStyle(Font->Face, TTF_STYLE_NORMAL);
     return *Opened.emplace(PixelHeight, std::move(Font)).first->second;
 }
