@@ -96,14 +96,22 @@ Surface BuildFace(int32_t Index) {
 
 namespace {
 
-// Tiny capital Z for the icon's lettering, 5 x 5.
-void DrawZ(InkMap &Map, int32_t X, int32_t Y, int32_t Scale) {
-    static const char *Rows[5] = {"#####", "...#.", "..#..", ".#...", "#####"};
-    for (int32_t Row = 0; Row < 5; ++Row) {
-        for (int32_t Column = 0; Column < 5; ++Column) {
+// The icon's lettering: a bold capital Z with a black rim, like a badge on the face.
+void DrawZ(InkMap &Map, int32_t X, int32_t Y) {
+    static const char *Rows[7] = {"#######", "#######", "....##.", "...##..",
+                                  "..##...", "#######", "#######"};
+    InkMap Letters(Map.Width, Map.Height);
+    for (int32_t Row = 0; Row < 7; ++Row) {
+        for (int32_t Column = 0; Column < 7; ++Column) {
             if (Rows[Row][Column] == '#') {
-                FillBox(Map, X + Column * Scale, Y + Row * Scale, Scale, Scale, Letter);
+                Letters.Put(X + Column, Y + Row, Letter);
             }
+        }
+    }
+    AddOutline(Letters, Line);
+    for (size_t I = 0; I < Map.Ink.size(); ++I) {
+        if (Letters.Ink[I] != None) {
+            Map.Ink[I] = Letters.Ink[I];
         }
     }
 }
@@ -118,8 +126,7 @@ void BuildIcon(int32_t Size, Surface &Image, Surface &Mask) {
                             7.5 * S, 5 * S,  3.2 * S,  1.5 * S,  2.2 * S,          1};
     DrawFace(Map, Face);
     if (Size >= 32) {
-        DrawZ(Map, 11, 25, 1);
-        FillBox(Map, 10, 24, 7, 1, Line);
+        DrawZ(Map, 23, 23);
     }
     AddOutline(Map, Line);
     const uint32_t Palette[] = {Vga::Black,  Vga::Black, Vga::Red,  Vga::Maroon, Vga::White, Vga::Black,
