@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
 
 #include "TestHelpers.h"
 #include "assets/Pictures.h"
@@ -249,4 +250,26 @@ TEST(Sheets, EveryCellTheGameAsksForLiesInsideItsSheet) {
     EXPECT_EQ(MaxCellY, 320);
     EXPECT_GE(MaxBallCell, 72);
     EXPECT_GT(ChargingTicks, 0);
+}
+
+TEST(Sheets, AreSixteenColourPicturesAndTheSpritesUseTheStandardPalette) {
+    const Typ_Pictures &All = GetPictures();
+    const std::set<uint32_t> Standard = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080,
+                                         0x808000, 0xC0C0C0, 0x808080, 0x0000FF, 0x00FF00, 0x00FFFF,
+                                         0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
+    for (const Surface *Sheet : {&All.Pic_Tumbler, &All.Pic_Ball, &All.Pic_Kouka}) {
+        for (uint32_t Pixel : Sheet->Pixels) {
+            ASSERT_EQ(Standard.count(Pixel), 1u) << std::hex << Pixel;
+        }
+    }
+    for (const Surface *Picture : {&All.Pic_Back, &All.Icon32, &All.Icon16}) {
+        const std::set<uint32_t> Colours(Picture->Pixels.begin(), Picture->Pixels.end());
+        EXPECT_LE(Colours.size(), 16u);
+    }
+    // The shadow is black: the floor it falls on has no black of its own, so it always shows.
+    for (int32_t Y = 284; Y < 334; ++Y) {
+        for (int32_t X = 0; X < 480; ++X) {
+            ASSERT_NE(All.Pic_Back.At(X, Y), 0u) << X << ", " << Y;
+        }
+    }
 }

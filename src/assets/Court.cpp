@@ -22,8 +22,8 @@ constexpr uint32_t FarSeam = Rgb(116, 116, 116);
 constexpr uint32_t NearFloor = Rgb(168, 168, 168);
 constexpr uint32_t NearSeam = Rgb(154, 154, 154);
 constexpr uint32_t NearLine = Rgb(255, 255, 255);
-constexpr uint32_t Edge = Rgb(88, 88, 88);
-constexpr uint32_t EdgeDark = Rgb(64, 64, 64);
+constexpr uint32_t Edge = Skirting;
+constexpr uint32_t EdgeDark = SkirtingBottom;
 
 constexpr int32_t BrickWidth = 32;
 constexpr int32_t BrickHeight = 12;
