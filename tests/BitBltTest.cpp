@@ -178,26 +178,3 @@ TEST(BlitMasked, LeavesTheBackgroundWhereTheMaskIsWhiteAndShowsTheImageWhereItIs
     }
     Gl_Canvas = Saved;
 }
-
-TEST(BlitMasked, ClipsAtTheWindowsEdges) {
-    const Typ_Pictures &All = GetPictures();
-    const Typ_MatchCanvas Saved = Gl_Canvas;
-    Surface Screen(480, 360, 0x808080);
-    Gl_Canvas.Screen = &Screen;
-    // A character half off the left edge and the ball half off the bottom right.
-    BlitMasked(All.Pic_Tumbler, -16, 100, 32, 32, 0, 0, 256);
-    BlitMasked(All.Pic_Ball, 468, 348, 24, 24, 0, 0, 24);
-    for (int32_t Y = 0; Y < 32; ++Y) {
-        for (int32_t X = 0; X < 16; ++X) {
-            const bool Opaque = All.Pic_Tumbler.At(256 + 16 + X, Y) == 0;
-            ASSERT_EQ(Screen.At(X, 100 + Y), Opaque ? All.Pic_Tumbler.At(16 + X, Y) : 0x808080u);
-        }
-    }
-    for (int32_t Y = 0; Y < 12; ++Y) {
-        for (int32_t X = 0; X < 12; ++X) {
-            const bool Opaque = All.Pic_Ball.At(24 + X, Y) == 0;
-            ASSERT_EQ(Screen.At(468 + X, 348 + Y), Opaque ? All.Pic_Ball.At(X, Y) : 0x808080u);
-        }
-    }
-    Gl_Canvas = Saved;
-}

@@ -209,27 +209,6 @@ TEST_F(Frame, TheShadowLiesOnTheFloorUnderTheBallWhateverItsHeight) {
     }
 }
 
-TEST_F(Frame, CharactersAndTheBallAreDrawnOverTheShadow) {
-    Gl_BallX = 200;
-    Gl_BallY = 268; // low, overlapping its own shadow
-    Place(3, 190, 265, 6);
-    DrawFrame();
-    int32_t Checked = 0;
-    for (int32_t Y = 285; Y < 297; ++Y) {
-        for (int32_t X = 190; X < 224; ++X) {
-            const int64_t Ball = BallPixel(X, Y);
-            const int64_t Character = CharacterPixel(3, X, Y);
-            const uint32_t Want = Ball >= 0        ? static_cast<uint32_t>(Ball)
-                                  : Character >= 0 ? static_cast<uint32_t>(Character)
-                                  : ShadowAt(X, Y) ? 0u
-                                                   : Court.At(X, Y);
-            ASSERT_EQ(Screen.At(X, Y), Want) << "pixel (" << X << ", " << Y << ")";
-            Checked += ShadowAt(X, Y) && Character >= 0 && Character != 0;
-        }
-    }
-    EXPECT_GT(Checked, 0) << "the character covered some of the shadow";
-}
-
 TEST_F(Frame, AHigherIndexCoversALowerOneAndItsAuraAndTheBallCoversEverything) {
     Place(0, 200, 265, 0);
     Place(1, 208, 265, 3);

@@ -168,18 +168,6 @@ TEST(Sheets, BallMasksHaveTheirShapes) {
     }
 }
 
-TEST(Sheets, TheAuraGrowsFrameByFrame) {
-    const Surface &Sheet = GetPictures().Pic_Kouka;
-    int32_t PreviousTop = 48;
-    for (int32_t Frame = 0; Frame < 3; ++Frame) {
-        const Extent E = MaskExtent(Sheet, 48, Frame * 48, 48, 48);
-        EXPECT_EQ(E.Bottom, 47) << "frame " << Frame << " rises from the bottom";
-        EXPECT_LT(E.Top, PreviousTop) << "frame " << Frame;
-        PreviousTop = E.Top;
-    }
-    EXPECT_LT(PreviousTop, 12) << "the last frame fills most of the cell";
-}
-
 TEST(Sheets, PointerAndIconMasksMatchTheirPictures) {
     const Typ_Pictures &All = GetPictures();
     const struct {
