@@ -1,0 +1,41 @@
+// The designs of the game's three windows: their sizes and captions, and the place, size, colours
+// and font of every control on them. The windows build themselves from these each time they are
+// created, so every visit to a screen starts from the same look.
+#pragma once
+
+#include <cstdint>
+
+#include "game/BasCmnDef.h"
+#include "platform/Toolkit.h"
+
+struct WindowDesign {
+    const char *Caption;
+    int32_t Width, Height; // the drawing area, without frame and caption bar
+};
+
+struct PictureDesign {
+    int32_t Left, Top, Width, Height;
+};
+
+// The match window.
+constexpr WindowDesign MainDesign = {"ZorbumpX", 480, 360};
+constexpr uint32_t MatchTickInterval = 33; // milliseconds between ticks of a match
+
+// The title window and its menu. The menu's items are indexed 1 to 3, as the choice they store.
+constexpr WindowDesign TitleDesign = {"Zorbump", 256, 239};
+extern const LabelDesign TitleWordDesigns[3];  // the game's name, in large letters
+extern const LabelDesign PlayerItemDesigns[4]; // index 0 unused
+constexpr int32_t ItemColour = RGB(255, 255, 255);
+constexpr int32_t HighlightColour = RGB(255, 0, 0);
+constexpr int32_t ChosenColour = RGB(0, 0, 255);
+constexpr uint32_t ChoicePause = 1000; // milliseconds the chosen item stays on screen
+
+// The select window.
+constexpr WindowDesign SelectDesign = {"Zorbump", 480, 360};
+extern const LabelDesign PlayDesigns[4];        // the labels above the faces, by character
+extern const PictureDesign FaceDesigns[4];      // the framed faces, by character
+extern const LabelDesign SelectTitleDesigns[5]; // "PLAYERS", "SELECT", their shadows, the hint
+constexpr uint32_t SelectTickInterval = 100;
+
+// Gives a window the game's icon and mouse pointer.
+void DressWindow(Form &Window);

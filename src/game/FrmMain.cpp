@@ -1,0 +1,98 @@
+#include "game/FrmMain.h"
+
+#include "assets/Designs.h"
+#include "assets/Pictures.h"
+#include "game/BasCmnDef.h"
+#include "match/Draw.h"
+#include "platform/Keyboard.h"
+#include "select/FrmSelect.h"
+#include "title/FrmTitle.h"
+
+namespace {
+
+// How many rounds of waiting events the closing window lets run out before it goes.
+constexpr int PendingRoundsAtClose = 1000;
+
+} // namespace
+
+Frm_Main::Frm_Main()
+    : Form(MainDesign.Caption, MainDesign.Width, MainDesign.Height),
+      Pic_Tumbler(*this, GetPictures().Pic_Tumbler, 0, 0, 320, 352, false, false),
+      Pic_Ball(*this, GetPictures().Pic_Ball, 0, 0, 48, 180, false, false),
+      Pic_Kouka(*this, GetPictures().Pic_Kouka, 0, 0, 96, 144, false, false),
+      Pic_Back(*this, GetPictures().Pic_Back, 0, 0, 480, 360, false, false),
+      Tim_Main(*this, MatchTickInterval, false, [this] { Tim_Main_Timer(); }) {
+    DressWindow(*this);
+    // What a match draws stays on the window until drawn over, also while the match is paused.
+    SetPersistent(true);
+    Gl_Canvas.Screen = &DrawingSurface();
+    Gl_Canvas.Pic_Tumbler = &Pic_Tumbler.Picture();
+    Gl_Canvas.Pic_Ball = &Pic_Ball.Picture();
+    Gl_Canvas.Pic_Kouka = &Pic_Kouka.Picture();
+    Gl_Canvas.Pic_Back = &Pic_Back.Picture();
+    SetMatchHost(this);
+}
+
+Frm_Main::~Frm_Main() {
+    SetMatchHost(nullptr);
+    Gl_Canvas = Typ_MatchCanvas{};
+}
+
+void Frm_Main::Form_Load() {
+    Tim_Main.SetEnabled(false);
+    Hide();
+    Title = std::make_unique<Frm_Title>();
+    Title->ShowModal();
+    Title.reset();
+    // The title's exit choice ends the program here; so does closing the title by its frame.
+    if (ProgramEnding()) {
+        return;
+    }
+    if (Gl_PlayerCount == 3) {
+        EndProgram();
+        return;
+    }
+    Select = std::make_unique<Frm_Select>();
+    Select->ShowModal();
+    Select.reset();
+    if (ProgramEnding()) {
+        return;
+    }
+    Show();
+    StartMatch();
+}
+
+void Frm_Main::Form_KeyDown(int16_t KeyCode, int16_t) {
+    switch (KeyCode) {
+    case VK_SPACE:
+        // Pause or resume; the last frame stays on the window meanwhile.
+        Tim_Main.SetEnabled(!Tim_Main.Enabled());
+        break;
+    case VK_ESCAPE:
+        Form_Load();
+        break;
+    default:
+        break;
+    }
+}
+
+void Frm_Main::Form_Unload(int16_t &) {
+    Tim_Main.SetInterval(0);
+    // Whatever was already waiting runs out before the window goes; no tick can run any more.
+    for (int Round = 0; Round < PendingRoundsAtClose; ++Round) {
+        DoEvents();
+    }
+}
+
+void Frm_Main::Tim_Main_Timer() { TickMatch(); }
+
+void Frm_Main::EnableMatchTimer() { Tim_Main.SetEnabled(true); }
+
+// A side has reached 15: back to the title, from inside the tick that ended the match.
+void Frm_Main::ReturnToTitle() { Form_Load(); }
+
+void RunProgram() {
+    Frm_Main Main;
+    Main.Show();
+    RunEventLoop();
+}

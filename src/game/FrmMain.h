@@ -1,0 +1,42 @@
+// The match window, the program's start-up window: its handlers carry the program from the title
+// to the select screen to a match and back, pause and abandon a match, and end the program.
+#pragma once
+
+#include <memory>
+
+#include "match/Match.h"
+#include "platform/Toolkit.h"
+
+class Frm_Title;
+class Frm_Select;
+
+class Frm_Main final : public Form, public MatchHost {
+  public:
+    Frm_Main();
+    ~Frm_Main();
+
+    // The start-up sequence: the title, then the select screen, then a new match.
+    void Form_Load() override;
+    void Form_KeyDown(int16_t KeyCode, int16_t Shift) override;
+    void Form_Unload(int16_t &Cancel) override;
+    void Tim_Main_Timer();
+
+    void EnableMatchTimer() override;
+    void ReturnToTitle() override;
+
+    // The menu windows while they are shown, each created afresh for its visit.
+    Frm_Title *TitleWindow() const { return Title.get(); }
+    Frm_Select *SelectWindow() const { return Select.get(); }
+
+    // The sprite sheets, never shown: sources of the rectangles every frame is copied from.
+    PictureBox Pic_Tumbler, Pic_Ball, Pic_Kouka, Pic_Back;
+    Timer Tim_Main;
+
+  private:
+    std::unique_ptr<Frm_Title> Title;
+    std::unique_ptr<Frm_Select> Select;
+};
+
+// Runs the game on the backend in use: loads the match window and handles events until the
+// program ends.
+void RunProgram();

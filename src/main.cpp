@@ -1,0 +1,21 @@
+// Zorbump: opens the display and runs the game until its last window closes.
+#include <cstdio>
+#include <string>
+
+#include "game/FrmMain.h"
+#include "platform/SdlBackend.h"
+#include "platform/Toolkit.h"
+
+int main() {
+    std::string Error;
+    Backend *Screen = OpenSdlBackend(Error);
+    if (Screen == nullptr) {
+        std::fprintf(stderr, "Zorbump: cannot open a display: %s\n", Error.c_str());
+        return 1;
+    }
+    SetBackend(Screen);
+    RunProgram();
+    SetBackend(nullptr);
+    CloseSdlBackend();
+    return 0;
+}

@@ -1,0 +1,56 @@
+// The select window: each person picks a character and may move it across the net; the computer
+// plays the others. Enter, once everyone holds a character, writes the line-up and closes.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "game/Checked.h"
+#include "platform/Toolkit.h"
+
+// A character on the select screen.
+struct Typ_SelChar {
+    Int16 Taken; // 0 free, 9 held by a person
+    Int16 Side;  // 0 left, 1 right
+    Int16 Slot;  // 0, 1 or 2 within its side
+};
+
+// A person's cursor.
+struct Typ_SelCursor {
+    Int16 Mode; // 1 moving among the characters, 2 holding the one under the cursor
+    Int16 Pos;  // the character under the cursor, 0 to 3
+};
+
+class Frm_Select final : public Form {
+  public:
+    Frm_Select();
+
+    void Form_Load() override;
+    void Form_KeyDown(int16_t KeyCode, int16_t Shift) override;
+    void Form_QueryUnload(int16_t &Cancel, UnloadMode Mode) override;
+    void Form_Unload(int16_t &Cancel) override;
+    void Tim_Main_Timer();
+
+    Label &Lbl_Play(int16_t Index) { return *PlayLabels.at(Index); }
+    PictureBox &Pic_Kao(int16_t Index) { return *Faces.at(Index); }
+    Label &Lbl_Title(int16_t Index) { return *Titles.at(Index); }
+
+    Typ_SelChar Roster[4]{};
+    Typ_SelCursor Cursors[2]{};
+    Int16 KeyLeft{}, KeyRight{}, KeyAction{}; // the current person's keys, -1 when down
+    Int16 Dirty{};
+    Int16 HeldCount{}; // persons now holding a character
+
+    Timer Tim_Main;
+
+  private:
+    void InitSelect();
+    void TickSelect();
+    void ReadSelectKeys(int16_t Person);
+    void ApplySelectKeys(int16_t Person);
+    void DrawSelect();
+
+    std::vector<std::unique_ptr<Label>> Titles;
+    std::vector<std::unique_ptr<Label>> PlayLabels;
+    std::vector<std::unique_ptr<PictureBox>> Faces;
+};

@@ -1,0 +1,67 @@
+#include "title/FrmTitle.h"
+
+#include "assets/Designs.h"
+#include "assets/Pictures.h"
+#include "game/BasCmnDef.h"
+#include "platform/Keyboard.h"
+
+Frm_Title::Frm_Title() : Form(TitleDesign.Caption, TitleDesign.Width, TitleDesign.Height) {
+    DressWindow(*this);
+    // The title picture is one row taller than the window; its last row is never seen.
+    SetPicture(&GetPictures().Title);
+    TitleWords.resize(3);
+    // The great letter lies beneath the two words, which are drawn over it.
+    for (int16_t Index : {2, 0, 1}) {
+        TitleWords[Index] = std::make_unique<Label>(*this, TitleWordDesigns[Index]);
+    }
+    for (int16_t Index = 1; Index <= 3; ++Index) {
+        Items.push_back(std::make_unique<Label>(*this, PlayerItemDesigns[Index]));
+        Items.back()->OnClick = [this, Index] { Lbl_Player_Click(Index); };
+    }
+}
+
+void Frm_Title::Form_Load() { MenuIndex = 1; }
+
+void Frm_Title::Form_KeyDown(int16_t KeyCode, int16_t) {
+    Lbl_Player(static_cast<int16_t>(MenuIndex)).SetForeColor(ItemColour);
+    switch (KeyCode) {
+    case VK_N:
+    case VK_NUMPAD2:
+        MenuIndex = MenuIndex + 1;
+        if (MenuIndex > 3) {
+            MenuIndex = 1;
+        }
+        break;
+    case VK_Y:
+    case VK_NUMPAD8:
+        MenuIndex = MenuIndex - 1;
+        if (MenuIndex < 1) {
+            MenuIndex = 3;
+        }
+        break;
+    case VK_RETURN:
+        Lbl_Player_Click(static_cast<int16_t>(MenuIndex));
+        return;
+    default:
+        break;
+    }
+    Lbl_Player(static_cast<int16_t>(MenuIndex)).SetForeColor(HighlightColour);
+}
+
+void Frm_Title::Lbl_Player_Click(int16_t Index) {
+    Lbl_Player(static_cast<int16_t>(MenuIndex)).SetForeColor(ItemColour);
+    Lbl_Player(Index).SetForeColor(ChosenColour);
+    Gl_PlayerCount = Index;
+    // The chosen item turns blue on the screen before the pause, which handles no events.
+    Refresh();
+    Sleep(ChoicePause);
+    Unload();
+}
+
+void Frm_Title::Form_QueryUnload(int16_t &, UnloadMode Mode) {
+    // Closing the title by its frame leaves the game, as closing the match window does: there is
+    // no choice to go on with.
+    if (Mode == UnloadMode::ClosedByFrame) {
+        EndProgram();
+    }
+}
