@@ -52,16 +52,20 @@ std::vector<const HeadlessBackend::WindowRecord *> HeadlessBackend::WindowsCapti
     return Found;
 }
 
-// Runs the scripted steps due by Micros, moving the clock to each. Returns true when an event is
-// waiting afterwards.
+// Runs the earliest scripted steps due by Micros, all those of that one time, moving the clock to
+// it. Returns false when none was due.
 bool HeadlessBackend::RunStepsUpTo(uint64_t Micros) {
-    while (Queue.empty() && !Script.empty() && Script.begin()->first <= Micros) {
+    if (Script.empty() || Script.begin()->first > Micros) {
+        return false;
+    }
+    const uint64_t Time = Script.begin()->first;
+    Clock = std::max(Clock, Time);
+    while (!Script.empty() && Script.begin()->first == Time) {
         auto Step = Script.begin()->second;
-        Clock = std::max(Clock, Script.begin()->first);
         Script.erase(Script.begin());
         Step();
     }
-    return !Queue.empty();
+    return true;
 }
 
 bool HeadlessBackend::Pop(ToolkitEvent &Event) {
@@ -74,12 +78,14 @@ bool HeadlessBackend::Pop(ToolkitEvent &Event) {
 }
 
 bool HeadlessBackend::PollEvent(ToolkitEvent &Event) {
-    RunStepsUpTo(Clock);
+    while (Queue.empty() && RunStepsUpTo(Clock)) {
+    }
     return Pop(Event);
 }
 
 bool HeadlessBackend::WaitEvent(uint64_t Deadline, ToolkitEvent &Event) {
-    if (RunStepsUpTo(Deadline)) {
+    // A step may start or stop timers, so the wait ends after each one.
+    if (!Queue.empty() || RunStepsUpTo(Deadline)) {
         return Pop(Event);
     }
     if (Deadline == std::numeric_limits<uint64_t>::max() || Deadline > LimitMicros) {
