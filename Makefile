@@ -33,6 +33,7 @@ bench:
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZORBUMP_BENCH=ON $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-bench -j $(JOBS)
 	./build-bench/zorbump_bench
+	scripts/measure-windows build-bench/zorbump
 
 clean:
 	rm -rf build build-sanitize build-bench
