@@ -32,7 +32,9 @@ class HeadlessRun {
     template <typename Window> static Window *Focused() { return dynamic_cast<Window *>(FocusedForm()); }
 
     // Runs Step Millis after now (from inside another step) or after the start.
-    void After(uint64_t Millis, std::function<void()> Step) { Screen.At(Screen.NowMillis() + Millis, std::move(Step)); }
+    void After(uint64_t Millis, std::function<void()> Step) {
+        Screen.At(Screen.NowMillis() + Millis, std::move(Step));
+    }
 
     // Holds exactly these keys, as GetKeyState sees them.
     static void HoldOnly(std::initializer_list<int32_t> Keys) {
@@ -55,7 +57,8 @@ class HeadlessRun {
 };
 
 // True when some pixel of the rectangle has exactly this colour.
-inline bool HasColour(const Surface &Frame, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t Colour) {
+inline bool HasColour(const Surface &Frame, int32_t X, int32_t Y, int32_t Width, int32_t Height,
+                      int32_t Colour) {
     for (int32_t Row = Y; Row < Y + Height && Row < Frame.Height; ++Row) {
         for (int32_t Column = X; Column < X + Width && Column < Frame.Width; ++Column) {
             if (Frame.At(Column, Row) == static_cast<uint32_t>(Colour)) {

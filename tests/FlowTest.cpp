@@ -53,7 +53,9 @@ struct Snapshot {
                Y0 == Other.Y0;
     }
 };
-Snapshot Take() { return {Gl_BallX, Gl_BallY, Gl_Blink, Gl_Players[0].X, Gl_Players[0].Y}; }
+Snapshot Take() {
+    return {Gl_BallX, Gl_BallY, Gl_Blink, Gl_Players[0].X, Gl_Players[0].Y};
+}
 
 TEST_F(FlowTest, TitleSelectMatchPauseAndEscapeBackToTheTitle) {
     Snapshot Paused{};

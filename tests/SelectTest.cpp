@@ -20,7 +20,8 @@ struct SelectTest : ::testing::Test {
     }
     // The keys held during the select timer's next tick (it ticks every 100 ms from the window's
     // load at time 0), then Check right after that tick.
-    void Tick(std::initializer_list<int32_t> Keys, std::function<void()> Check = [] {}) {
+    void Tick(
+        std::initializer_list<int32_t> Keys, std::function<void()> Check = [] {}) {
         ++Ticks;
         const uint64_t At = 100 * Ticks;
         Run.Screen.At(At - 50, [Held = std::vector<int32_t>(Keys)] {
@@ -118,8 +119,8 @@ TEST_F(SelectTest, TwoPeopleShareALabelAndCannotTakeAHeldCharacter) {
 
 TEST_F(SelectTest, AHeldCharacterCrossesIntoTheLowestFreeSlotButNotOntoAFullSide) {
     Open(1);
-    Tick({VK_Z});                   // hold character 0, left side slot 0
-    Tick({VK_J}, [&] {              // across: the right side holds slots 0 and 1
+    Tick({VK_Z});      // hold character 0, left side slot 0
+    Tick({VK_J}, [&] { // across: the right side holds slots 0 and 1
         EXPECT_EQ(Select->Roster[0].Side, 1);
         EXPECT_EQ(Select->Roster[0].Slot, 2);
         EXPECT_EQ(Gl_Teams[0].Members, 1);
@@ -131,9 +132,9 @@ TEST_F(SelectTest, AHeldCharacterCrossesIntoTheLowestFreeSlotButNotOntoAFullSide
         EXPECT_EQ(Select->Roster[0].Slot, 0);
         EXPECT_EQ(Gl_Teams[0].Members, 2);
     });
-    Tick({VK_Z});  // let go
-    Tick({VK_J});  // to character 1
-    Tick({VK_Z});  // hold character 1, right side slot 0
+    Tick({VK_Z});      // let go
+    Tick({VK_J});      // to character 1
+    Tick({VK_Z});      // hold character 1, right side slot 0
     Tick({VK_J}, [&] { // across: the left side holds slots 0 and 1, so slot 2
         EXPECT_EQ(Select->Roster[1].Side, 0);
         EXPECT_EQ(Select->Roster[1].Slot, 2);

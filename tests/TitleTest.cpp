@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "assets/Designs.h"
 #include "FlowHelpers.h"
+#include "assets/Designs.h"
 #include "title/FrmTitle.h"
 
 namespace {
@@ -20,7 +20,8 @@ struct TitleTest : ::testing::Test {
 
     // The colours of items 1 to 3, as set on the labels.
     std::vector<int32_t> Colours() {
-        return {Title.Lbl_Player(1).ForeColor(), Title.Lbl_Player(2).ForeColor(), Title.Lbl_Player(3).ForeColor()};
+        return {Title.Lbl_Player(1).ForeColor(), Title.Lbl_Player(2).ForeColor(),
+                Title.Lbl_Player(3).ForeColor()};
     }
     void Keys(std::initializer_list<int16_t> Codes) {
         for (int16_t Code : Codes) {

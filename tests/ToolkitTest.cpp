@@ -103,8 +103,8 @@ TEST_F(ToolkitTest, ModalWindowsNestAndPendingEventsRunOnRequest) {
     });
     Finish(Outer, 300);
     Outer.ShowModal();
-    EXPECT_EQ(Order, (std::vector<std::string>{"outer key 1", "inner key 9", "inner closed at 130", "outer key 2",
-                                               "outer key 3", "after pending"}));
+    EXPECT_EQ(Order, (std::vector<std::string>{"outer key 1", "inner key 9", "inner closed at 130",
+                                               "outer key 2", "outer key 3", "after pending"}));
     EXPECT_FALSE(Run.Screen.Stalled());
 }
 

@@ -50,6 +50,6 @@ const LabelDesign SelectTitleDesigns[5] = {
 
 void DressWindow(Form &Window) {
     const Typ_Pictures &Pictures = GetPictures();
-    Window.SetIcon(&Pictures.Icon32);
+    Window.SetIcon(&Pictures.Icon32, &Pictures.Icon32Mask);
     Window.SetMousePointer(&Pictures.Cursor, &Pictures.CursorMask, CursorHotX, CursorHotY);
 }

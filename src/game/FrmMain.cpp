@@ -84,12 +84,18 @@ void Frm_Main::Form_Unload(int16_t &) {
     }
 }
 
-void Frm_Main::Tim_Main_Timer() { TickMatch(); }
+void Frm_Main::Tim_Main_Timer() {
+    TickMatch();
+}
 
-void Frm_Main::EnableMatchTimer() { Tim_Main.SetEnabled(true); }
+void Frm_Main::EnableMatchTimer() {
+    Tim_Main.SetEnabled(true);
+}
 
 // A side has reached 15: back to the title, from inside the tick that ended the match.
-void Frm_Main::ReturnToTitle() { Form_Load(); }
+void Frm_Main::ReturnToTitle() {
+    Form_Load();
+}
 
 void RunProgram() {
     Frm_Main Main;

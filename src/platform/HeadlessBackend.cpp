@@ -35,14 +35,17 @@ void HeadlessBackend::CloseFocused() {
     Queue.push_back(Event);
 }
 
-void HeadlessBackend::Hold(int32_t VirtualKey, bool Held) { SetScriptedKey(VirtualKey, Held); }
+void HeadlessBackend::Hold(int32_t VirtualKey, bool Held) {
+    SetScriptedKey(VirtualKey, Held);
+}
 
 const HeadlessBackend::WindowRecord *HeadlessBackend::Window(uint32_t Id) const {
     auto It = Windows.find(Id);
     return It == Windows.end() ? nullptr : &It->second;
 }
 
-std::vector<const HeadlessBackend::WindowRecord *> HeadlessBackend::WindowsCaptioned(const std::string &Caption) const {
+std::vector<const HeadlessBackend::WindowRecord *>
+HeadlessBackend::WindowsCaptioned(const std::string &Caption) const {
     std::vector<const WindowRecord *> Found;
     for (const auto &Entry : Windows) {
         if (Entry.second.Look.Caption == Caption) {

@@ -126,6 +126,25 @@ SDL_Surface *WrapPixels(const Surface &Source) {
                                               Source.Height, 32, Source.Width * 4, SDL_PIXELFORMAT_XBGR8888);
 }
 
+// A picture with transparency for SDL: where the mask is white the picture is see-through.
+SDL_Surface *MaskedPicture(const Surface &Image, const Surface *Mask) {
+    SDL_Surface *Argb =
+        SDL_CreateRGBSurfaceWithFormat(0, Image.Width, Image.Height, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (Argb == nullptr) {
+        return nullptr;
+    }
+    for (int32_t Y = 0; Y < Image.Height; ++Y) {
+        auto *Row = reinterpret_cast<uint32_t *>(static_cast<uint8_t *>(Argb->pixels) + Y * Argb->pitch);
+        for (int32_t X = 0; X < Image.Width; ++X) {
+            const uint32_t Pixel = Image.At(X, Y);
+            const bool Clear = Mask != nullptr && (Mask->At(X, Y) & 0xFFFFFF) == 0xFFFFFF;
+            const uint32_t Red = Pixel & 0xFF, Green = (Pixel >> 8) & 0xFF, Blue = (Pixel >> 16) & 0xFF;
+            Row[X] = Clear ? 0 : (0xFF000000u | Red << 16 | Green << 8 | Blue);
+        }
+    }
+    return Argb;
+}
+
 struct SdlWindow {
     SDL_Window *Window = nullptr;
     SDL_Surface *Frame = nullptr; // wraps the pixels last presented
@@ -184,14 +203,15 @@ class SdlBackend final : public Backend {
     void Sleep(uint32_t Milliseconds) override { SDL_Delay(Milliseconds); }
 
     uint32_t CreateWindow(const WindowLook &Look) override {
-        SDL_Window *Window = SDL_CreateWindow(Look.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                              Look.Width, Look.Height, SDL_WINDOW_HIDDEN);
+        SDL_Window *Window =
+            SDL_CreateWindow(Look.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, Look.Width,
+                             Look.Height, SDL_WINDOW_HIDDEN);
         if (Window == nullptr) {
             SDL_Log("Zorbump: cannot create a window: %s", SDL_GetError());
             return 0;
         }
         if (Look.Icon != nullptr) {
-            if (SDL_Surface *Icon = WrapPixels(*Look.Icon)) {
+            if (SDL_Surface *Icon = MaskedPicture(*Look.Icon, Look.IconMask)) {
                 SDL_SetWindowIcon(Window, Icon);
                 SDL_FreeSurface(Icon);
             }
@@ -263,25 +283,13 @@ class SdlBackend final : public Backend {
         }
     }
 
-    // The mouse pointer: where the mask is white the screen shows through, elsewhere the picture.
+    // The mouse pointer, the same for every window.
     void SetPointer(const WindowLook &Look) {
         SDL_Cursor *&Cursor = Cursors[Look.Pointer];
         if (Cursor == nullptr) {
-            const Surface &Image = *Look.Pointer;
-            const Surface &Mask = *Look.PointerMask;
-            SDL_Surface *Argb = SDL_CreateRGBSurfaceWithFormat(0, Image.Width, Image.Height, 32,
-                                                               SDL_PIXELFORMAT_ARGB8888);
+            SDL_Surface *Argb = MaskedPicture(*Look.Pointer, Look.PointerMask);
             if (Argb == nullptr) {
                 return;
-            }
-            for (int32_t Y = 0; Y < Image.Height; ++Y) {
-                auto *Row = reinterpret_cast<uint32_t *>(static_cast<uint8_t *>(Argb->pixels) + Y * Argb->pitch);
-                for (int32_t X = 0; X < Image.Width; ++X) {
-                    const uint32_t Pixel = Image.At(X, Y);
-                    const bool Clear = (Mask.At(X, Y) & 0xFFFFFF) == 0xFFFFFF;
-                    const uint32_t Red = Pixel & 0xFF, Green = (Pixel >> 8) & 0xFF, Blue = (Pixel >> 16) & 0xFF;
-                    Row[X] = Clear ? 0 : (0xFF000000u | Red << 16 | Green << 8 | Blue);
-                }
             }
             Cursor = SDL_CreateColorCursor(Argb, Look.PointerHotX, Look.PointerHotY);
             SDL_FreeSurface(Argb);

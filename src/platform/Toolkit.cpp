@@ -22,11 +22,14 @@ constexpr uint32_t FrameHighlight = 0xFFFFFF;
 constexpr uint32_t FrameLight = 0xC0C0C0;
 constexpr uint32_t ButtonFace = 0xC0C0C0;
 
-uint64_t Now() { return TheBackend->NowMicros(); }
+uint64_t Now() {
+    return TheBackend->NowMicros();
+}
 
 // Fills the part of a rectangle that lies on the surface; a rectangle wholly off it fills nothing.
 void Fill(Surface &Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, uint32_t Colour) {
-    if (X >= Canvas.Width || Y >= Canvas.Height || X + Width <= 0 || Y + Height <= 0 || Width <= 0 || Height <= 0) {
+    if (X >= Canvas.Width || Y >= Canvas.Height || X + Width <= 0 || Y + Height <= 0 || Width <= 0 ||
+        Height <= 0) {
         return;
     }
     FillRect(Canvas, X, Y, Width, Height, Colour);
@@ -50,7 +53,9 @@ bool IsLoaded(const Form *Candidate) {
 }
 
 // While a window runs modally, the windows beneath it take no input.
-bool TakesInput(const Form *Target) { return ModalForms.empty() || ModalForms.back() == Target; }
+bool TakesInput(const Form *Target) {
+    return ModalForms.empty() || ModalForms.back() == Target;
+}
 
 void PaintAll() {
     const std::vector<Form *> Forms = LoadedForms;
@@ -162,10 +167,16 @@ void RunRound(bool Wait) {
 
 } // namespace
 
-void SetBackend(Backend *NewBackend) { TheBackend = NewBackend; }
-Backend *CurrentBackend() { return TheBackend; }
+void SetBackend(Backend *NewBackend) {
+    TheBackend = NewBackend;
+}
+Backend *CurrentBackend() {
+    return TheBackend;
+}
 
-void Sleep(uint32_t Milliseconds) { TheBackend->Sleep(Milliseconds); }
+void Sleep(uint32_t Milliseconds) {
+    TheBackend->Sleep(Milliseconds);
+}
 
 void DoEvents() {
     if (!Ending) {
@@ -179,11 +190,19 @@ void RunEventLoop() {
     }
 }
 
-void EndProgram() { Ending = true; }
-bool ProgramEnding() { return Ending; }
-void ResetProgramEnd() { Ending = false; }
+void EndProgram() {
+    Ending = true;
+}
+bool ProgramEnding() {
+    return Ending;
+}
+void ResetProgramEnd() {
+    Ending = false;
+}
 
-Form *FocusedForm() { return ShownForms.empty() ? nullptr : ShownForms.back(); }
+Form *FocusedForm() {
+    return ShownForms.empty() ? nullptr : ShownForms.back();
+}
 
 // Labels.
 
@@ -329,7 +348,8 @@ void Timer::Fire() {
 
 // Windows.
 
-Form::Form(const std::string &Caption, int32_t Width, int32_t Height) : Title(Caption), Canvas(Width, Height) {}
+Form::Form(const std::string &Caption, int32_t Width, int32_t Height)
+    : Title(Caption), Canvas(Width, Height) {}
 
 Form::~Form() {
     if (IsLoaded) {
@@ -360,6 +380,7 @@ void Form::Load() {
     Look.Width = Canvas.Width;
     Look.Height = Canvas.Height;
     Look.Icon = IconPicture;
+    Look.IconMask = IconMask;
     Look.Pointer = PointerImage;
     Look.PointerMask = PointerMask;
     Look.PointerHotX = PointerHotX;
@@ -467,9 +488,13 @@ Label *Form::LabelAt(int32_t X, int32_t Y) const {
     return nullptr;
 }
 
-void Form::DeliverKey(int16_t KeyCode) { Form_KeyDown(KeyCode, 0); }
+void Form::DeliverKey(int16_t KeyCode) {
+    Form_KeyDown(KeyCode, 0);
+}
 
-void Form::DeliverMouseDown(int32_t X, int32_t Y) { PressedLabel = LabelAt(X, Y); }
+void Form::DeliverMouseDown(int32_t X, int32_t Y) {
+    PressedLabel = LabelAt(X, Y);
+}
 
 void Form::DeliverMouseUp(int32_t X, int32_t Y) {
     // A click is a press and a release on the same label.

@@ -205,7 +205,10 @@ class Form {
     void AddPicture(PictureBox *NewPicture) { Pictures.push_back(NewPicture); }
     void AddTimer(Timer *NewTimer) { Timers.push_back(NewTimer); }
     const std::vector<Timer *> &FormTimers() const { return Timers; }
-    void SetIcon(const Surface *Icon) { IconPicture = Icon; }
+    void SetIcon(const Surface *Icon, const Surface *Mask) {
+        IconPicture = Icon;
+        IconMask = Mask;
+    }
     void SetMousePointer(const Surface *Image, const Surface *Mask, int32_t HotX, int32_t HotY);
     uint32_t WindowId() const { return Id; }
     void DeliverKey(int16_t KeyCode);
@@ -225,11 +228,12 @@ class Form {
     bool IsPersistent = false;
     const Surface *BackPicture = nullptr;
     const Surface *IconPicture = nullptr;
+    const Surface *IconMask = nullptr;
     const Surface *PointerImage = nullptr;
     const Surface *PointerMask = nullptr;
     int32_t PointerHotX = 0;
     int32_t PointerHotY = 0;
-    std::vector<Label *> Labels;     // in drawing order, the last on top
+    std::vector<Label *> Labels;        // in drawing order, the last on top
     std::vector<PictureBox *> Pictures; // drawn over the labels
     std::vector<Timer *> Timers;
     bool IsLoaded = false;

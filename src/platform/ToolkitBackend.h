@@ -10,8 +10,8 @@
 struct ToolkitEvent {
     enum Kind { None, KeyDown, MouseDown, MouseUp, Close, Expose, Quit };
     Kind Type = None;
-    uint32_t Window = 0; // the backend's window id; 0 for Quit
-    int16_t KeyCode = 0; // virtual-key code of a KeyDown
+    uint32_t Window = 0;  // the backend's window id; 0 for Quit
+    int16_t KeyCode = 0;  // virtual-key code of a KeyDown
     int32_t X = 0, Y = 0; // position of a mouse event in the window's drawing area
 };
 
@@ -19,7 +19,7 @@ struct ToolkitEvent {
 struct WindowLook {
     std::string Caption;
     int32_t Width = 0, Height = 0;
-    const Surface *Icon = nullptr;
+    const Surface *Icon = nullptr, *IconMask = nullptr;       // mask white = transparent
     const Surface *Pointer = nullptr, *PointerMask = nullptr; // mask white = transparent
     int32_t PointerHotX = 0, PointerHotY = 0;
 };

@@ -21,7 +21,9 @@ constexpr int32_t FaceX[2][3] = {{0, 87, 174}, {414, 327, 240}};
 // Each person's left, right and action keys: the letter set, then the keypad set.
 constexpr int32_t SelectKeys[2][3] = {{VK_G, VK_J, VK_Z}, {VK_NUMPAD4, VK_NUMPAD6, VK_UP}};
 
-int16_t Persons() { return static_cast<int16_t>(Gl_PlayerCount > 2 ? 2 : Gl_PlayerCount); }
+int16_t Persons() {
+    return static_cast<int16_t>(Gl_PlayerCount > 2 ? 2 : Gl_PlayerCount);
+}
 
 } // namespace
 
@@ -39,8 +41,8 @@ Frm_Select::Frm_Select()
     for (int16_t Index = 0; Index < 4; ++Index) {
         PlayLabels.push_back(std::make_unique<Label>(*this, PlayDesigns[Index]));
         const PictureDesign &Face = FaceDesigns[Index];
-        Faces.push_back(std::make_unique<PictureBox>(*this, Pictures.Pic_Kao[Index], Face.Left, Face.Top, Face.Width,
-                                                     Face.Height, true, true));
+        Faces.push_back(std::make_unique<PictureBox>(*this, Pictures.Pic_Kao[Index], Face.Left, Face.Top,
+                                                     Face.Width, Face.Height, true, true));
     }
 }
 
@@ -49,7 +51,9 @@ void Frm_Select::Form_Load() {
     Tim_Main.SetInterval(SelectTickInterval);
 }
 
-void Frm_Select::Tim_Main_Timer() { TickSelect(); }
+void Frm_Select::Tim_Main_Timer() {
+    TickSelect();
+}
 
 void Frm_Select::Form_KeyDown(int16_t KeyCode, int16_t) {
     if (KeyCode != VK_RETURN || HeldCount < Gl_PlayerCount) {
@@ -77,7 +81,9 @@ void Frm_Select::Form_QueryUnload(int16_t &, UnloadMode Mode) {
     }
 }
 
-void Frm_Select::Form_Unload(int16_t &) { Tim_Main.SetInterval(0); }
+void Frm_Select::Form_Unload(int16_t &) {
+    Tim_Main.SetInterval(0);
+}
 
 void Frm_Select::InitSelect() {
     for (Typ_Team &Team : Gl_Teams) {
@@ -161,7 +167,7 @@ void Frm_Select::ApplySelectKeys(int16_t Person) {
         return;
     }
     int16_t NewSlot = 0;
-    for (bool Used = true; Used; ) {
+    for (bool Used = true; Used;) {
         Used = false;
         for (const Typ_SelChar &Other : Roster) {
             if (Other.Side == NewSide && Other.Slot == NewSlot) {

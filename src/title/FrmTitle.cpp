@@ -20,7 +20,9 @@ Frm_Title::Frm_Title() : Form(TitleDesign.Caption, TitleDesign.Width, TitleDesig
     }
 }
 
-void Frm_Title::Form_Load() { MenuIndex = 1; }
+void Frm_Title::Form_Load() {
+    MenuIndex = 1;
+}
 
 void Frm_Title::Form_KeyDown(int16_t KeyCode, int16_t) {
     Lbl_Player(static_cast<int16_t>(MenuIndex)).SetForeColor(ItemColour);
