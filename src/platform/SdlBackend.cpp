@@ -1,12 +1,15 @@
 #include "platform/SdlBackend.h"
 
 #include <SDL.h>
+#include <poll.h>
+#include <time.h>
 
 #include <cstdlib>
 #include <limits>
 #include <map>
 
 #include "platform/Keyboard.h"
+#include "platform/SdlDisplay.h"
 #include "platform/ToolkitBackend.h"
 
 namespace {
@@ -180,18 +183,16 @@ class SdlBackend final : public Backend {
 
     bool WaitEvent(uint64_t Deadline, ToolkitEvent &Event) override {
         for (;;) {
-            int Timeout = -1;
+            int64_t Timeout = -1; // microseconds, -1 for no limit
             if (Deadline != std::numeric_limits<uint64_t>::max()) {
                 const uint64_t At = NowMicros();
                 if (At >= Deadline) {
                     return false;
                 }
-                // Rounded up: waking a little late keeps the timer's schedule, waking early only
-                // costs another wait.
-                Timeout = static_cast<int>((Deadline - At + 999) / 1000);
+                Timeout = static_cast<int64_t>(Deadline - At);
             }
             SDL_Event Raw;
-            if (SDL_WaitEventTimeout(&Raw, Timeout) == 0) {
+            if (!WaitRaw(Raw, Timeout)) {
                 return false;
             }
             if (Translate(Raw, Event)) {
@@ -218,6 +219,9 @@ class SdlBackend final : public Backend {
         }
         if (Look.Pointer != nullptr && Look.PointerMask != nullptr) {
             SetPointer(Look);
+        }
+        if (DisplayFd < 0) {
+            DisplayFd = DisplayConnection(Window);
         }
         const uint32_t Id = SDL_GetWindowID(Window);
         Windows[Id].Window = Window;
@@ -269,6 +273,30 @@ class SdlBackend final : public Backend {
     }
 
   private:
+    // On X11 the wait is a poll of the display connection. SDL's own waiting (2.26) may later send
+    // its wake-up message to a window that has since been destroyed, which ends the program with
+    // an X error when a menu window closes.
+    bool WaitRaw(SDL_Event &Raw, int64_t Timeout) {
+        if (DisplayFd < 0) {
+            // Rounded up: waking a little late keeps a timer's schedule, waking early only costs
+            // another wait.
+            return SDL_WaitEventTimeout(&Raw, Timeout < 0 ? -1 : static_cast<int>((Timeout + 999) / 1000)) !=
+                   0;
+        }
+        SDL_PumpEvents();
+        if (SDL_PeepEvents(&Raw, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+            return true;
+        }
+        // Until the display has something or the time is up; a signal also ends the wait, and SDL
+        // turns it into an event at the next pump.
+        pollfd Display = {DisplayFd, POLLIN, 0};
+        const timespec Limit = {static_cast<time_t>(Timeout / 1000000),
+                                static_cast<long>(Timeout % 1000000 * 1000)};
+        ppoll(&Display, 1, Timeout < 0 ? nullptr : &Limit, nullptr);
+        SDL_PumpEvents();
+        return SDL_PeepEvents(&Raw, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
+    }
+
     SDL_Window *Find(uint32_t Id) {
         auto It = Windows.find(Id);
         return It == Windows.end() ? nullptr : It->second.Window;
@@ -338,6 +366,7 @@ class SdlBackend final : public Backend {
 
     std::map<uint32_t, SdlWindow> Windows;
     std::map<const Surface *, SDL_Cursor *> Cursors;
+    int DisplayFd = -1;
 };
 
 SdlBackend *Opened = nullptr;
