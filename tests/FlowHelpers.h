@@ -2,7 +2,6 @@
 // virtual clock runs only as fast as the scripted events and the timers need.
 #pragma once
 
-#include <initializer_list>
 #include <vector>
 
 #include "game/BasCmnDef.h"
@@ -34,14 +33,6 @@ class HeadlessRun {
     // Runs Step Millis after now (from inside another step) or after the start.
     void After(uint64_t Millis, std::function<void()> Step) {
         Screen.At(Screen.NowMillis() + Millis, std::move(Step));
-    }
-
-    // Holds exactly these keys, as GetKeyState sees them.
-    static void HoldOnly(std::initializer_list<int32_t> Keys) {
-        ReleaseScriptedKeys();
-        for (int32_t Key : Keys) {
-            SetScriptedKey(Key, true);
-        }
     }
 
     // How many lines of the screen log read exactly What.

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "platform/Keyboard.h"
-
 void HeadlessBackend::At(uint64_t Millis, std::function<void()> Step) {
     Script.emplace(Millis * 1000, std::move(Step));
 }
@@ -33,10 +31,6 @@ void HeadlessBackend::CloseFocused() {
     Event.Type = ToolkitEvent::Close;
     Event.Window = FocusedWindow();
     Queue.push_back(Event);
-}
-
-void HeadlessBackend::Hold(int32_t VirtualKey, bool Held) {
-    SetScriptedKey(VirtualKey, Held);
 }
 
 const HeadlessBackend::WindowRecord *HeadlessBackend::Window(uint32_t Id) const {

@@ -1,6 +1,7 @@
 // A window system without a screen, for the tests: a virtual clock that jumps straight to the next
 // timer or scripted step, key presses, clicks and closings scripted at virtual times, and a record
-// of everything the program did with its windows.
+// of everything the program did with its windows. Held keys, as GetKeyState sees them, are set
+// with SetScriptedKey.
 #pragma once
 
 #include <cstdint>
@@ -29,8 +30,6 @@ class HeadlessBackend final : public Backend {
     void Click(int32_t X, int32_t Y);
     // The focused window's close button.
     void CloseFocused();
-    // Holds or releases a key as GetKeyState sees it.
-    static void Hold(int32_t VirtualKey, bool Held);
 
     uint64_t NowMillis() const { return Clock / 1000; }
     uint32_t FocusedWindow() const { return Focused.empty() ? 0 : Focused.back(); }
