@@ -2,6 +2,9 @@
 // underline, and clipping.
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "assets/Designs.h"
 #include "platform/Font.h"
 
 TEST(FrameText, AFullWidthCharacterIsAsWideAsTheHeightAskedFor) {
@@ -77,4 +80,25 @@ TEST(FrameText, TextIsClippedAtTheSurfacesEdges) {
     DrawText(Missed, 40, 0, "12", Font, 0xFFFFFF, true);
     DrawText(Missed, 0, -200, "12", Font, 0xFFFFFF, true);
     EXPECT_EQ(Missed.Pixels, Clipped.Pixels);
+}
+
+TEST(FrameText, TheKeptTypefaceDrawsEveryTextTheWindowsShow) {
+    std::vector<const LabelDesign *> Labels;
+    for (const LabelDesign &Label : TitleWordDesigns) {
+        Labels.push_back(&Label);
+    }
+    for (const LabelDesign &Label : PlayerItemDesigns) {
+        Labels.push_back(&Label);
+    }
+    for (const LabelDesign &Label : SelectTitleDesigns) {
+        Labels.push_back(&Label);
+    }
+    for (const LabelDesign *Label : Labels) {
+        EXPECT_TRUE(TypefaceCovers(Label->Caption)) << Label->Caption;
+    }
+    // Scores, the select screen's captions and the window captions.
+    for (const char *Text : {" 0123456789 ", "1P2PCOM", "ZorbumpX"}) {
+        EXPECT_TRUE(TypefaceCovers(Text)) << Text;
+    }
+    EXPECT_FALSE(TypefaceCovers("\xE6\xBC\xA2")) << "a kanji no window shows is left out";
 }

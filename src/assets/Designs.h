@@ -20,6 +20,7 @@ struct PictureDesign {
 // The match window.
 constexpr WindowDesign MainDesign = {"ZorbumpX", 480, 360};
 constexpr uint32_t MatchTickInterval = 33; // milliseconds between ticks of a match
+constexpr int32_t MainFontPixels = 37;     // the scores' character height
 
 // The title window and its menu. The menu's items are indexed 1 to 3, as the choice they store.
 constexpr WindowDesign TitleDesign = {"Zorbump", 256, 239};
@@ -36,6 +37,10 @@ extern const LabelDesign PlayDesigns[4];        // the labels above the faces, b
 extern const PictureDesign FaceDesigns[4];      // the framed faces, by character
 extern const LabelDesign SelectTitleDesigns[5]; // "PLAYERS", "SELECT", their shadows, the hint
 constexpr uint32_t SelectTickInterval = 100;
+
+// Renders every character the windows show, at its size, then frees the typeface itself: once
+// the characters are kept, the face's memory is not needed for the rest of the run.
+void KeepWindowText();
 
 // Gives a window the game's icon and mouse pointer.
 void DressWindow(Form &Window);

@@ -98,6 +98,7 @@ void Frm_Main::ReturnToTitle() {
 }
 
 void RunProgram() {
+    KeepWindowText();
     Frm_Main Main;
     Main.Show();
     RunEventLoop();

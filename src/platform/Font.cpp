@@ -94,7 +94,7 @@ std::vector<uint32_t> CodePoints(const std::string &Utf8) {
 } // namespace
 
 struct Typ_Font {
-    TTF_Font *Face = nullptr;
+    int32_t PixelHeight = 0;
     int32_t LineHeight = 0;
     std::vector<int32_t> UnderlineRows; // rows of the line the face's underline covers
     mutable std::map<uint32_t, Glyph> Glyphs;
@@ -106,21 +106,52 @@ struct Typ_Font {
 
 namespace {
 
+// One face serves every size: it is set to the size asked for before each use. A face of this
+// typeface costs over a megabyte once opened, so one for each of the windows' seven sizes would
+// more than double the game's memory.
+TTF_Font *Face = nullptr;
+int32_t FaceHeight = 0;
+
+TTF_Font *FaceAt(int32_t PixelHeight) {
+    if (Face == nullptr) {
+        if (TTF_WasInit() == 0 && TTF_Init() != 0) {
+            FontFault("cannot start the font renderer");
+        }
+        SDL_RWops *Bytes =
+            SDL_RWFromConstMem(ZorbumpFontBegin, static_cast<int>(ZorbumpFontEnd - ZorbumpFontBegin));
+        // At the renderer's 72 dots per inch a point is a pixel, so the size asked for is the
+        // height of the character's em square in pixels.
+        Face = TTF_OpenFontRW(Bytes, 1, PixelHeight);
+        if (Face == nullptr) {
+            FontFault("cannot open the built-in font");
+        }
+        TTF_SetFontHinting(Face, TTF_HINTING_MONO);
+        FaceHeight = PixelHeight;
+    } else if (FaceHeight != PixelHeight) {
+        if (TTF_SetFontSize(Face, PixelHeight) != 0) {
+            FontFault("cannot size the built-in font");
+        }
+        FaceHeight = PixelHeight;
+    }
+    return Face;
+}
+
 const Glyph &KeptGlyph(const Typ_Font &Font, uint32_t Point) {
     auto Found = Font.Glyphs.find(Point);
     if (Found != Font.Glyphs.end()) {
         return Found->second;
     }
     Glyph G;
+    TTF_Font *Face = FaceAt(Font.PixelHeight);
     // The face has no full-width Latin letters, digits and signs: draw the half-width one in the
     // middle of a full-width cell, as a Japanese face does.
-    const bool FullWidthForm = Point >= 0xFF01 && Point <= 0xFF5E && !TTF_GlyphIsProvided32(Font.Face, Point);
+    const bool FullWidthForm = Point >= 0xFF01 && Point <= 0xFF5E && !TTF_GlyphIsProvided32(Face, Point);
     const uint32_t Drawn = FullWidthForm ? Point - 0xFEE0 : Point;
     int MinX = 0, MaxX = 0, MinY = 0, MaxY = 0, Advance = 0;
-    TTF_GlyphMetrics32(Font.Face, Drawn, &MinX, &MaxX, &MinY, &MaxY, &Advance);
+    TTF_GlyphMetrics32(Face, Drawn, &MinX, &MaxX, &MinY, &MaxY, &Advance);
     G.Advance = Advance;
-    TTF_SetFontStyle(Font.Face, TTF_STYLE_NORMAL);
-    if (SDL_Surface *Rendered = TTF_RenderGlyph32_Solid(Font.Face, Drawn, SDL_Color{255, 255, 255, 255})) {
+    TTF_SetFontStyle(Face, TTF_STYLE_NORMAL);
+    if (SDL_Surface *Rendered = TTF_RenderGlyph32_Solid(Face, Drawn, SDL_Color{255, 255, 255, 255})) {
         G.Runs = RunsOf(Rendered);
         SDL_FreeSurface(Rendered);
     }
@@ -162,29 +193,19 @@ const RenderedText &Kept(const Typ_Font &Font, const std::string &Utf8, bool Und
 } // namespace
 
 const Typ_Font &GetFont(int32_t PixelHeight) {
-    // Opened faces live for the whole run, past the end of main: nothing closes them.
+    // Sizes once opened live for the whole run, past the end of main: nothing closes them.
     static auto &Opened = *new std::map<int32_t, std::unique_ptr<Typ_Font>>;
     auto Found = Opened.find(PixelHeight);
     if (Found != Opened.end()) {
         return *Found->second;
     }
-    if (TTF_WasInit() == 0 && TTF_Init() != 0) {
-        FontFault("cannot start the font renderer");
-    }
-    SDL_RWops *Bytes =
-        SDL_RWFromConstMem(ZorbumpFontBegin, static_cast<int>(ZorbumpFontEnd - ZorbumpFontBegin));
-    // At the renderer's 72 dots per inch a point is a pixel, so the size asked for is the height
-    // of the character's em square in pixels.
     auto Font = std::make_unique<Typ_Font>();
-    Font->Face = TTF_OpenFontRW(Bytes, 1, PixelHeight);
-    if (Font->Face == nullptr) {
-        FontFault("cannot open the built-in font");
-    }
-    TTF_SetFontHinting(Font->Face, TTF_HINTING_MONO);
-    Font->LineHeight = TTF_FontHeight(Font->Face);
+    Font->PixelHeight = PixelHeight;
+    TTF_Font *Face = FaceAt(PixelHeight);
+    Font->LineHeight = TTF_FontHeight(Face);
     // Where the face puts its underline: the rows an underlined blank covers.
-    TTF_SetFontStyle(Font->Face, TTF_STYLE_UNDERLINE);
-    if (SDL_Surface *Blank = TTF_RenderUTF8_Solid(Font->Face, " ", SDL_Color{255, 255, 255, 255})) {
+    TTF_SetFontStyle(Face, TTF_STYLE_UNDERLINE);
+    if (SDL_Surface *Blank = TTF_RenderUTF8_Solid(Face, " ", SDL_Color{255, 255, 255, 255})) {
         for (const Run &R : RunsOf(Blank)) {
             if (Font->UnderlineRows.empty() || Font->UnderlineRows.back() != R.Y) {
                 Font->UnderlineRows.push_back(R.Y);
@@ -199,7 +220,7 @@ const Typ_Font &GetFont(int32_t PixelHeight) {
            Font->UnderlineRows.back() + 1 < Font->LineHeight) {
         Font->UnderlineRows.push_back(Font->UnderlineRows.back() + 1);
     }
-    TTF_SetFontStyle(Font->Face, TTF_STYLE_NORMAL);
+    TTF_SetFontStyle(Face, TTF_STYLE_NORMAL);
     return *Opened.emplace(PixelHeight, std::move(Font)).first->second;
 }
 
@@ -225,4 +246,32 @@ int32_t TextWidth(const Typ_Font &Font, const std::string &Utf8) {
 
 int32_t TextHeight(const Typ_Font &Font) {
     return Font.LineHeight;
+}
+
+bool TypefaceCovers(const std::string &Utf8) {
+    TTF_Font *Face = FaceAt(GetFont(12).PixelHeight);
+    for (uint32_t Point : CodePoints(Utf8)) {
+        const bool FullWidthForm = Point >= 0xFF01 && Point <= 0xFF5E;
+        if (!TTF_GlyphIsProvided32(Face, Point) &&
+            !(FullWidthForm && TTF_GlyphIsProvided32(Face, Point - 0xFEE0))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void KeepCharacters(int32_t PixelHeight, const std::string &Utf8) {
+    const Typ_Font &Font = GetFont(PixelHeight);
+    for (uint32_t Point : CodePoints(Utf8)) {
+        KeptGlyph(Font, Point);
+    }
+}
+
+void ReleaseTypeface() {
+    if (Face != nullptr) {
+        TTF_CloseFont(Face);
+        Face = nullptr;
+        FaceHeight = 0;
+        TTF_Quit();
+    }
 }

@@ -22,3 +22,12 @@ void DrawText(Surface &Dest, int32_t X, int32_t Y, const std::string &Utf8, cons
 // Size of the text cell of a string: its advance width, and the line height of the face.
 int32_t TextWidth(const Typ_Font &Font, const std::string &Utf8);
 int32_t TextHeight(const Typ_Font &Font);
+
+// True when the typeface draws every character of the text (a full-width Latin letter counts when
+// its half-width one is there): the game keeps only the characters its windows show.
+bool TypefaceCovers(const std::string &Utf8);
+
+// Renders and keeps every character of the text at a size now. Once the windows' texts are kept,
+// ReleaseTypeface frees the face itself; a character drawn later that was not kept opens it again.
+void KeepCharacters(int32_t PixelHeight, const std::string &Utf8);
+void ReleaseTypeface();
