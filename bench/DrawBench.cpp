@@ -7,33 +7,17 @@
 #include <chrono>
 #include <cstring>
 
+#include "BenchMatch.h"
 #include "assets/Pictures.h"
-#include "game/BasCmnDef.h"
-#include "match/Draw.h"
-#include "match/Match.h"
-#include "platform/Keyboard.h"
-#include "platform/Random.h"
 
 namespace {
 
 Surface Screen(480, 360);
 
 void StartDrawnMatch() {
-    ClearGameState();
-    ReleaseScriptedKeys();
-    ResetRnd();
     const Typ_Pictures &All = GetPictures();
-    Gl_Canvas = Typ_MatchCanvas{&Screen,        &All.Pic_Tumbler, &All.Pic_Ball,
-                                &All.Pic_Kouka, &All.Pic_Back,    &GetFont(37)};
-    for (int I = 0; I < 4; ++I) {
-        Gl_Players[I].Side = I % 2;
-        Gl_Players[I].Slot = I / 2;
-        Gl_Players[I].Control = ComputerControl;
-        Gl_Players[I].KeySet = -1;
-    }
-    Gl_Teams[0].Members = 2;
-    Gl_Teams[1].Members = 2;
-    StartMatch();
+    StartComputerMatch(Typ_MatchCanvas{&Screen, &All.Pic_Tumbler, &All.Pic_Ball, &All.Pic_Kouka,
+                                       &All.Pic_Back, &GetFont(37)});
 }
 
 void TickOnce() {

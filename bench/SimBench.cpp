@@ -1,32 +1,13 @@
 // The cost of the rules alone: one tick of a running four-computer match, and a whole match.
 #include <benchmark/benchmark.h>
 
-#include "game/BasCmnDef.h"
-#include "match/Draw.h"
-#include "match/Match.h"
-#include "platform/Keyboard.h"
-#include "platform/Random.h"
+#include "BenchMatch.h"
 
 namespace {
 
-void StartComputerMatch() {
-    ClearGameState();
-    ReleaseScriptedKeys();
-    ResetRnd();
-    Gl_Canvas = Typ_MatchCanvas{}; // no screen: the frame step changes only its state
-    for (int I = 0; I < 4; ++I) {
-        Gl_Players[I].Side = I % 2;
-        Gl_Players[I].Slot = I / 2;
-        Gl_Players[I].Control = ComputerControl;
-        Gl_Players[I].KeySet = -1;
-    }
-    Gl_Teams[0].Members = 2;
-    Gl_Teams[1].Members = 2;
-    StartMatch();
-}
-
+// Without a screen, the frame step changes only the state that drawing owns.
 void BM_TickMatch(benchmark::State &State) {
-    StartComputerMatch();
+    StartComputerMatch(Typ_MatchCanvas{});
     for (int T = 0; T < 500; ++T) { // into the thick of a rally
         TickMatch();
     }
@@ -34,7 +15,7 @@ void BM_TickMatch(benchmark::State &State) {
         TickMatch();
         if (Gl_ServeSide == MatchOver) {
             State.PauseTiming();
-            StartComputerMatch();
+            StartComputerMatch(Typ_MatchCanvas{});
             State.ResumeTiming();
         }
     }
@@ -44,7 +25,7 @@ BENCHMARK(BM_TickMatch);
 void BM_WholeMatch(benchmark::State &State) {
     int64_t Ticks = 0;
     for (auto _ : State) {
-        StartComputerMatch();
+        StartComputerMatch(Typ_MatchCanvas{});
         while (Gl_ServeSide != MatchOver) {
             TickMatch();
             Ticks++;
