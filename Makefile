@@ -2,11 +2,13 @@
 # make test   build and run every test, plainly and under the sanitizers
 # make sim    one whole headless match between four computer characters
 # make bench  the benchmarks and the window measurements
+# make windows      zorbump.exe and zorbump-sim.exe for 64-bit Windows, in build-windows/
+# make windows-zip  build-windows/zorbump-windows-x64.zip for Windows players
 JOBS ?= 2
 CMAKE_FLAGS ?=
 WERROR := $(if $(CI),-DZORBUMP_WERROR=ON,)
 
-.PHONY: play test sim bench build clean
+.PHONY: play test sim bench build clean windows windows-zip windows-test
 
 build:
 	scripts/install-deps build
@@ -28,6 +30,28 @@ test:
 	cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# The Windows executables are cross-built with MinGW-w64. The programs that run while building (the
+# icon's writer) come from the native tree, built first; SDL2 comes from ~/.cache/zorbump, built
+# from Debian's source the first time.
+windows:
+	scripts/install-deps windows
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS) >/dev/null
+	cmake --build build -j $(JOBS) --target zorbump-icon
+	sdl2="$$(scripts/windows-deps sdl2)" && \
+	  cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE="$(CURDIR)/cmake/mingw-w64-x86_64.cmake" \
+	    -DCMAKE_BUILD_TYPE=Release -DZORBUMP_SDL2_PREFIX="$$sdl2" \
+	    -DZORBUMP_BUILD_TOOLS="$(CURDIR)/build/ZorbumpBuildTools.cmake" $(WERROR) >/dev/null
+	cmake --build build-windows -j $(JOBS)
+
+windows-zip: windows
+	scripts/windows-zip build-windows
+
+# The Windows executables' checks under Wine: the tool's traces against the native tool's, the
+# game's title window and a short match.
+windows-test: windows
+	scripts/install-deps test
+	tests/windows/run-wine-tests build build-windows
+
 bench:
 	scripts/install-deps bench
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZORBUMP_BENCH=ON $(CMAKE_FLAGS) >/dev/null
@@ -36,4 +60,4 @@ bench:
 	scripts/measure-windows build-bench/zorbump
 
 clean:
-	rm -rf build build-sanitize build-bench
+	rm -rf build build-sanitize build-bench build-windows

@@ -1,6 +1,5 @@
 // Zorbump: opens the display and runs the game until its last window closes.
 #include <cstdio>
-#include <malloc.h>
 #include <string>
 
 #include "game/FrmMain.h"
@@ -8,9 +7,6 @@
 #include "platform/Toolkit.h"
 
 int main() {
-    // Windows' pictures are large blocks that come and go with the menus: give each its own
-    // mapping, so a closed window's memory goes back to the system at once.
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     std::string Error;
     Backend *Screen = OpenSdlBackend(Error);
     if (Screen == nullptr) {

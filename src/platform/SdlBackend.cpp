@@ -1,15 +1,12 @@
 #include "platform/SdlBackend.h"
 
 #include <SDL.h>
-#include <poll.h>
-#include <time.h>
 
-#include <cstdlib>
 #include <limits>
 #include <map>
 
 #include "platform/Keyboard.h"
-#include "platform/SdlDisplay.h"
+#include "platform/SdlSystem.h"
 #include "platform/ToolkitBackend.h"
 
 namespace {
@@ -220,9 +217,7 @@ class SdlBackend final : public Backend {
         if (Look.Pointer != nullptr && Look.PointerMask != nullptr) {
             SetPointer(Look);
         }
-        if (DisplayFd < 0) {
-            DisplayFd = DisplayConnection(Window);
-        }
+        WatchWindowSystem(Window);
         const uint32_t Id = SDL_GetWindowID(Window);
         Windows[Id].Window = Window;
         return Id;
@@ -273,29 +268,7 @@ class SdlBackend final : public Backend {
     }
 
   private:
-    // On X11 the wait is a poll of the display connection. SDL's own waiting (2.26) may later send
-    // its wake-up message to a window that has since been destroyed, which ends the program with
-    // an X error when a menu window closes.
-    bool WaitRaw(SDL_Event &Raw, int64_t Timeout) {
-        if (DisplayFd < 0) {
-            // Rounded up: waking a little late keeps a timer's schedule, waking early only costs
-            // another wait.
-            return SDL_WaitEventTimeout(&Raw, Timeout < 0 ? -1 : static_cast<int>((Timeout + 999) / 1000)) !=
-                   0;
-        }
-        SDL_PumpEvents();
-        if (SDL_PeepEvents(&Raw, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
-            return true;
-        }
-        // Until the display has something or the time is up; a signal also ends the wait, and SDL
-        // turns it into an event at the next pump.
-        pollfd Display = {DisplayFd, POLLIN, 0};
-        const timespec Limit = {static_cast<time_t>(Timeout / 1000000),
-                                static_cast<long>(Timeout % 1000000 * 1000)};
-        ppoll(&Display, 1, Timeout < 0 ? nullptr : &Limit, nullptr);
-        SDL_PumpEvents();
-        return SDL_PeepEvents(&Raw, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
-    }
+    bool WaitRaw(SDL_Event &Raw, int64_t Timeout) { return WaitSystemEvent(Raw, Timeout); }
 
     SDL_Window *Find(uint32_t Id) {
         auto It = Windows.find(Id);
@@ -366,7 +339,6 @@ class SdlBackend final : public Backend {
 
     std::map<uint32_t, SdlWindow> Windows;
     std::map<const Surface *, SDL_Cursor *> Cursors;
-    int DisplayFd = -1;
 };
 
 SdlBackend *Opened = nullptr;
@@ -381,17 +353,8 @@ Backend *OpenSdlBackend(std::string &Error) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // Which window's closing ends the program is the game's own decision.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    // Only a real screen will do: without one, SDL would fall back to drawing nowhere, and the game
-    // would run unseen.
-    if (std::getenv("SDL_VIDEODRIVER") == nullptr) {
-        if (std::getenv("DISPLAY") != nullptr && *std::getenv("DISPLAY") != '\0') {
-            SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
-        } else if (std::getenv("WAYLAND_DISPLAY") != nullptr && *std::getenv("WAYLAND_DISPLAY") != '\0') {
-            SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
-        } else {
-            Error = "neither DISPLAY nor WAYLAND_DISPLAY is set";
-            return nullptr;
-        }
+    if (!PrepareSystem(Error)) {
+        return nullptr;
     }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         Error = SDL_GetError();

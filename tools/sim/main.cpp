@@ -17,6 +17,7 @@
 #include "match/Match.h"
 #include "platform/Keyboard.h"
 #include "platform/Random.h"
+#include "platform/StandardOutput.h"
 #include "tools/sim/SimPictures.h"
 #include "tools/sim/Trace.h"
 
@@ -281,6 +282,7 @@ int Run(const Options &Opt) {
 } // namespace
 
 int main(int Argc, char **Argv) {
+    SetStandardOutputBinary();
     Options Opt;
     try {
         Opt = ParseOptions(Argc, Argv);

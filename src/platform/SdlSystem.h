@@ -1,0 +1,25 @@
+// What the SDL backend does differently on each operating system, one file per system:
+// SdlSystemPosix.cpp (Linux, on X11 or Wayland) and SdlSystemWindows.cpp. Kept apart from the
+// backend because the systems' own headers clash with the toolkit's names.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct SDL_Window;
+union SDL_Event;
+
+// Before SDL starts: suits the program's memory and SDL's choice of video driver to the system.
+// Returns false, with the reason in Error, when there is no screen to show the game on.
+bool PrepareSystem(std::string &Error);
+
+// Every new window: lets the event wait watch the connection the window's events come through.
+void WatchWindowSystem(SDL_Window *Window);
+
+// A socket (a file descriptor, or a Windows SOCKET) whose incoming data also ends the event wait.
+void WatchSystemSocket(intptr_t Socket);
+void UnwatchSystemSocket(intptr_t Socket);
+
+// Waits until an SDL event arrives or Timeout microseconds pass (-1: no limit), or a watched socket
+// has data. Returns true with the event in Raw.
+bool WaitSystemEvent(SDL_Event &Raw, int64_t Timeout);

@@ -1,0 +1,5 @@
+#include "platform/StandardOutput.h"
+
+void SetStandardOutputBinary() {
+    // Every stream is binary here already.
+}
