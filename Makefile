@@ -48,7 +48,7 @@ windows-zip: windows
 
 # The Windows executables' checks under Wine: the tool's traces against the native tool's, the
 # game's title window and a short match.
-windows-test: windows
+windows-test: windows-zip
 	scripts/install-deps test
 	tests/windows/run-wine-tests build build-windows
 
