@@ -3,10 +3,12 @@
 #include <string>
 
 #include "game/FrmMain.h"
+#include "platform/Console.h"
 #include "platform/SdlBackend.h"
 #include "platform/Toolkit.h"
 
 int main() {
+    UseStartingConsole();
     std::string Error;
     Backend *Screen = OpenSdlBackend(Error);
     if (Screen == nullptr) {

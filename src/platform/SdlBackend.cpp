@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
 #include <limits>
 #include <map>
 
@@ -205,8 +206,10 @@ class SdlBackend final : public Backend {
             SDL_CreateWindow(Look.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, Look.Width,
                              Look.Height, SDL_WINDOW_HIDDEN);
         if (Window == nullptr) {
-            SDL_Log("Zorbump: cannot create a window: %s", SDL_GetError());
-            return 0;
+            // Without its window the game could neither be seen nor closed: it ends at once, and
+            // says why.
+            SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "Zorbump: cannot create a window: %s", SDL_GetError());
+            std::exit(1);
         }
         if (Look.Icon != nullptr) {
             if (SDL_Surface *Icon = MaskedPicture(*Look.Icon, Look.IconMask)) {
