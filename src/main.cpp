@@ -3,6 +3,7 @@
 #include <malloc.h>
 #include <string>
 
+#include "audio/Sound.h"
 #include "game/FrmMain.h"
 #include "platform/SdlBackend.h"
 #include "platform/Toolkit.h"
@@ -18,7 +19,13 @@ int main() {
         return 1;
     }
     SetBackend(Screen);
+    // Without a sound card the game plays on silently, saying so once.
+    std::string SoundError;
+    if (!StartSound(nullptr, SoundError)) {
+        std::fprintf(stderr, "Zorbump: playing without sound: %s\n", SoundError.c_str());
+    }
     RunProgram();
+    StopSound();
     SetBackend(nullptr);
     CloseSdlBackend();
     return 0;

@@ -14,6 +14,7 @@ bool Ending = false;
 std::vector<Form *> LoadedForms; // in the order they were loaded
 std::vector<Form *> ShownForms;  // visible windows, the one shown last at the end
 std::vector<Form *> ModalForms;  // the windows whose modal runs are active, innermost last
+KeyListener HeardKeys = nullptr;
 
 // Colours of a sunken frame and of an empty picture box.
 constexpr uint32_t FrameShadow = 0x808080;
@@ -75,6 +76,9 @@ void Dispatch(const ToolkitEvent &Event) {
     }
     switch (Event.Type) {
     case ToolkitEvent::KeyDown:
+        if (HeardKeys != nullptr && HeardKeys(Event.KeyCode)) {
+            break;
+        }
         if (Target->Visible() && TakesInput(Target)) {
             Target->DeliverKey(Event.KeyCode);
         }
@@ -202,6 +206,10 @@ void ResetProgramEnd() {
 
 Form *FocusedForm() {
     return ShownForms.empty() ? nullptr : ShownForms.back();
+}
+
+void SetKeyListener(KeyListener Listener) {
+    HeardKeys = Listener;
 }
 
 // Labels.
