@@ -14,7 +14,8 @@ struct Heard {
     int64_t PointWinner, ServeSide, Score[2];
 };
 
-// Where the ball bounces, as the ball's own rules have it.
+// Where the ball bounces, as the ball's flight has it: the listener needs them to tell a bounce
+// from a character's touch.
 constexpr int64_t RightWall = 456;
 constexpr int64_t Floor = 277;
 
