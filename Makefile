@@ -58,6 +58,7 @@ bench:
 	cmake --build build-bench -j $(JOBS)
 	./build-bench/zorbump_bench
 	scripts/measure-windows build-bench/zorbump
+	scripts/measure-audio build-bench
 
 clean:
 	rm -rf build build-sanitize build-bench build-windows

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "audio/Sound.h"
 #include "game/FrmMain.h"
 #include "platform/Console.h"
 #include "platform/SdlBackend.h"
@@ -16,7 +17,13 @@ int main() {
         return 1;
     }
     SetBackend(Screen);
+    // Without a sound card the game plays on silently, saying so once.
+    std::string SoundError;
+    if (!StartSound(nullptr, SoundError)) {
+        std::fprintf(stderr, "Zorbump: playing without sound: %s\n", SoundError.c_str());
+    }
     RunProgram();
+    StopSound();
     SetBackend(nullptr);
     CloseSdlBackend();
     return 0;

@@ -6,6 +6,12 @@
 #include <iterator>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -47,7 +53,7 @@ TEST(SimTool, BadArgumentsGiveOneLineAndStatusTwo) {
     for (const char *Args :
          {"--lineup 0/0,1/0,0/1", "--lineup 0/0,0/1,0/2,1/0x", "--lineup 0/0,0/1,0/2,0/0",
           "--lineup 0/0,0/1,1/0,1/0", "--lineup 0/0,0/1,0/2,1/3", "--people 4", "--people 1,1", "--ticks -1",
-          "--ticks", "--seed x", "--every 3", "--bogus", "--keys /nonexistent/keys"}) {
+          "--ticks", "--seed x", "--every 3", "--bogus", "--keys /nonexistent/keys", "--sounds", "--audio"}) {
         const RunResult R = RunSim(Args, true);
         EXPECT_EQ(R.Status, 2) << Args;
         EXPECT_EQ(CountLines(R.Out), 1) << Args << ": " << R.Out;
@@ -124,6 +130,91 @@ TEST(SimTool, ScenarioReplaysItsGoldenTrace) {
 TEST(SimTool, DefaultMatchEndsAsItAlwaysHas) {
     EXPECT_EQ(RunSim("").Out, "score 15-0 after 2700 ticks (match won)\n");
     EXPECT_EQ(RunSim("--seed 4").Out, "score 15-1 after 3546 ticks (match won)\n");
+}
+
+} // namespace
+
+namespace {
+
+// The samples of a 16-bit mono PCM WAV at the game's rate; fails the test when the file is not one.
+std::vector<int16_t> ReadWav(const std::string &Path) {
+    const std::string Bytes = ReadWhole(Path);
+    auto Little = [&](size_t At, int Count) {
+        uint32_t Value = 0;
+        for (int Byte = Count - 1; Byte >= 0; --Byte) {
+            Value = Value << 8 | static_cast<uint8_t>(Bytes.at(At + Byte));
+        }
+        return Value;
+    };
+    std::vector<int16_t> Samples;
+    EXPECT_GE(Bytes.size(), 44u) << Path;
+    if (Bytes.size() < 44) {
+        return Samples;
+    }
+    EXPECT_EQ(Bytes.substr(0, 4), "RIFF");
+    EXPECT_EQ(Little(4, 4), Bytes.size() - 8);
+    EXPECT_EQ(Bytes.substr(8, 8), "WAVEfmt ");
+    EXPECT_EQ(Little(16, 4), 16u);
+    EXPECT_EQ(Little(20, 2), 1u) << "plain PCM";
+    EXPECT_EQ(Little(22, 2), 1u) << "mono";
+    EXPECT_EQ(Little(24, 4), 22050u);
+    EXPECT_EQ(Little(28, 4), 44100u);
+    EXPECT_EQ(Little(32, 2), 2u);
+    EXPECT_EQ(Little(34, 2), 16u);
+    EXPECT_EQ(Bytes.substr(36, 4), "data");
+    EXPECT_EQ(Little(40, 4), Bytes.size() - 44);
+    for (size_t At = 44; At + 1 < Bytes.size(); At += 2) {
+        Samples.push_back(static_cast<int16_t>(Little(At, 2)));
+    }
+    return Samples;
+}
+
+int32_t Loudest(const std::vector<int16_t> &Samples) {
+    int32_t Peak = 0;
+    for (int16_t Sample : Samples) {
+        Peak = std::max(Peak, std::abs(static_cast<int32_t>(Sample)));
+    }
+    return Peak;
+}
+
+TEST(SimTool, SoundsWritesEveryEffectAsAWavIntoAFolderItMakes) {
+    const std::string Dir = ::testing::TempDir() + "/sounds-" + std::to_string(getpid()) + "/new/folder";
+    const RunResult R = RunSim("--sounds " + Dir, true);
+    ASSERT_EQ(R.Status, 0) << R.Out;
+    EXPECT_EQ(R.Out, "") << "writing the effects plays no match";
+    for (const char *Name : {"menu-move", "menu-choice", "strike", "spike", "power-shot", "super-shot",
+                             "thrown-back", "ball-off-wall", "ball-on-floor", "point-won", "side-out",
+                             "match-end", "gauge-hum", "gauge-tick"}) {
+        const std::vector<int16_t> Samples = ReadWav(Dir + "/" + Name + ".wav");
+        EXPECT_GE(Samples.size(), 441u) << Name;
+        EXPECT_GT(Loudest(Samples), 0) << Name;
+    }
+}
+
+TEST(SimTool, AudioIsTheRunsSoundAtOneTickPer33MsAndChangesNothingInTheRun) {
+    const std::string Dir = ::testing::TempDir() + "/audio-" + std::to_string(getpid());
+    const RunResult Heard = RunSim("--ticks 600 --trace --audio " + Dir + "/made/run.wav");
+    ASSERT_EQ(Heard.Status, 0);
+    EXPECT_TRUE(Heard.Out == RunSim("--ticks 600 --trace").Out) << "the listener only listens";
+    const std::vector<int16_t> Samples = ReadWav(Dir + "/made/run.wav");
+    // 600 ticks of 33 ms, and the last effects played out to their end.
+    EXPECT_GE(Samples.size(), 600u * 33 * 22050 / 1000);
+    EXPECT_LE(Samples.size(), 600u * 33 * 22050 / 1000 + 3 * 22050);
+    EXPECT_GT(Loudest(Samples), 3000) << "a rally of four computers is heard";
+    EXPECT_LT(Loudest(Samples), 32767);
+
+    const RunResult Blocked = RunSim("--ticks 5 --audio " + Dir + "/made/run.wav/inside.wav", true);
+    EXPECT_EQ(Blocked.Status, 2);
+    EXPECT_EQ(CountLines(Blocked.Out), 1) << Blocked.Out;
+}
+
+TEST(SimTool, HelpListsEveryOption) {
+    const RunResult R = RunSim("--help");
+    EXPECT_EQ(R.Status, 0);
+    for (const char *Option : {"--lineup", "--people", "--keys", "--ticks", "--trace", "--seed", "--frames",
+                               "--every", "--sheets", "--sounds", "--audio", "--help"}) {
+        EXPECT_NE(R.Out.find(Option), std::string::npos) << Option;
+    }
 }
 
 } // namespace

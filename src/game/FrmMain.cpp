@@ -2,6 +2,7 @@
 
 #include "assets/Designs.h"
 #include "assets/Pictures.h"
+#include "audio/Listener.h"
 #include "game/BasCmnDef.h"
 #include "match/Draw.h"
 #include "platform/Keyboard.h"
@@ -85,7 +86,9 @@ void Frm_Main::Form_Unload(int16_t &) {
 }
 
 void Frm_Main::Tim_Main_Timer() {
+    ListenBeforeTick();
     TickMatch();
+    ListenAfterTick();
 }
 
 void Frm_Main::EnableMatchTimer() {
@@ -94,6 +97,8 @@ void Frm_Main::EnableMatchTimer() {
 
 // A side has reached 15: back to the title, from inside the tick that ended the match.
 void Frm_Main::ReturnToTitle() {
+    // The winning tick is heard now: the title opens inside it, and the fanfare plays over it.
+    ListenAfterTick();
     Form_Load();
 }
 

@@ -7,11 +7,12 @@ void HeadlessBackend::At(uint64_t Millis, std::function<void()> Step) {
     Script.emplace(Millis * 1000, std::move(Step));
 }
 
-void HeadlessBackend::Press(int16_t KeyCode) {
+void HeadlessBackend::Press(int16_t KeyCode, bool Repeat) {
     ToolkitEvent Event;
     Event.Type = ToolkitEvent::KeyDown;
     Event.Window = FocusedWindow();
     Event.KeyCode = KeyCode;
+    Event.Repeat = Repeat;
     Queue.push_back(Event);
 }
 

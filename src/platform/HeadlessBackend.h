@@ -25,8 +25,9 @@ class HeadlessBackend final : public Backend {
     // Runs Step when the virtual clock reaches Millis (from the backend's creation). Steps at the
     // same time run in the order they were given.
     void At(uint64_t Millis, std::function<void()> Step);
-    // Events for the window that has the focus, as if they happened now.
-    void Press(int16_t KeyCode);
+    // Events for the window that has the focus, as if they happened now. A repeated press is the
+    // one a held key sends again and again.
+    void Press(int16_t KeyCode, bool Repeat = false);
     void Click(int32_t X, int32_t Y);
     // The focused window's close button.
     void CloseFocused();

@@ -11,6 +11,7 @@ constexpr int32_t VK_SPACE = 0x20;
 constexpr int32_t VK_UP = 0x26;
 constexpr int32_t VK_G = 0x47;
 constexpr int32_t VK_J = 0x4A;
+constexpr int32_t VK_M = 0x4D;
 constexpr int32_t VK_N = 0x4E;
 constexpr int32_t VK_Y = 0x59;
 constexpr int32_t VK_Z = 0x5A;

@@ -324,6 +324,7 @@ class SdlBackend final : public Backend {
             Event.Type = ToolkitEvent::KeyDown;
             Event.Window = Raw.key.windowID;
             Event.KeyCode = VirtualKeyOf(Raw.key.keysym);
+            Event.Repeat = Raw.key.repeat != 0;
             return Event.KeyCode != 0;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:

@@ -14,6 +14,8 @@ bool Ending = false;
 std::vector<Form *> LoadedForms; // in the order they were loaded
 std::vector<Form *> ShownForms;  // visible windows, the one shown last at the end
 std::vector<Form *> ModalForms;  // the windows whose modal runs are active, innermost last
+KeyListener HeardKeys = nullptr;
+int16_t KeptKey = 0; // the key the listener took last, whose repeats it keeps too
 
 // Colours of a sunken frame and of an empty picture box.
 constexpr uint32_t FrameShadow = 0x808080;
@@ -75,6 +77,16 @@ void Dispatch(const ToolkitEvent &Event) {
     }
     switch (Event.Type) {
     case ToolkitEvent::KeyDown:
+        // A held key's repeats go where its first press went, so holding M does not flicker the
+        // sound on and off.
+        if (Event.Repeat && Event.KeyCode == KeptKey) {
+            break;
+        }
+        KeptKey = 0;
+        if (HeardKeys != nullptr && HeardKeys(Event.KeyCode)) {
+            KeptKey = Event.KeyCode;
+            break;
+        }
         if (Target->Visible() && TakesInput(Target)) {
             Target->DeliverKey(Event.KeyCode);
         }
@@ -202,6 +214,10 @@ void ResetProgramEnd() {
 
 Form *FocusedForm() {
     return ShownForms.empty() ? nullptr : ShownForms.back();
+}
+
+void SetKeyListener(KeyListener Listener) {
+    HeardKeys = Listener;
 }
 
 // Labels.

@@ -41,6 +41,12 @@ void ResetProgramEnd();
 // The window that receives key presses: the one shown last that is still visible.
 Form *FocusedForm();
 
+// A listener of every key press in the program, whichever window has it: the toolkit calls it
+// before the window's Form_KeyDown, and a listener that returns true keeps the key from the window.
+// nullptr removes it.
+using KeyListener = bool (*)(int16_t KeyCode);
+void SetKeyListener(KeyListener Listener);
+
 enum class Alignment { Left, Centre };
 
 // What a label looks like when its window is built.

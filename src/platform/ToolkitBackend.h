@@ -12,6 +12,7 @@ struct ToolkitEvent {
     Kind Type = None;
     uint32_t Window = 0;  // the backend's window id; 0 for Quit
     int16_t KeyCode = 0;  // virtual-key code of a KeyDown
+    bool Repeat = false;  // a KeyDown sent again because the key is still held
     int32_t X = 0, Y = 0; // position of a mouse event in the window's drawing area
 };
 

@@ -4,6 +4,7 @@
 
 #include "assets/Designs.h"
 #include "assets/Pictures.h"
+#include "audio/Listener.h"
 #include "game/BasCmnDef.h"
 #include "platform/Keyboard.h"
 
@@ -71,6 +72,7 @@ void Frm_Select::Form_KeyDown(int16_t KeyCode, int16_t) {
         Player.Control = PersonControl;
         Player.KeySet = Person;
     }
+    ListenMenu(MenuSound::Choice);
     Unload();
 }
 
@@ -129,6 +131,7 @@ void Frm_Select::ApplySelectKeys(int16_t Person) {
             Chosen.Taken = Held;
             Dirty = -1;
             HeldCount = HeldCount + 1;
+            ListenMenu(MenuSound::Take);
             return;
         }
         // Left and right both act when both are down.
@@ -146,6 +149,9 @@ void Frm_Select::ApplySelectKeys(int16_t Person) {
             }
             Dirty = -1;
         }
+        if (KeyLeft != 0 || KeyRight != 0) {
+            ListenMenu(MenuSound::Move);
+        }
         return;
     }
     if (KeyAction != 0) {
@@ -153,6 +159,7 @@ void Frm_Select::ApplySelectKeys(int16_t Person) {
         Chosen.Taken = Free;
         Dirty = -1;
         HeldCount = HeldCount - 1;
+        ListenMenu(MenuSound::Drop);
         return;
     }
     if (KeyLeft == 0 && KeyRight == 0) {
@@ -183,6 +190,7 @@ void Frm_Select::ApplySelectKeys(int16_t Person) {
     Chosen.Slot = NewSlot;
     Gl_Teams[NewSide].Members = Gl_Teams[NewSide].Members + 1;
     Dirty = -1;
+    ListenMenu(MenuSound::Move);
 }
 
 void Frm_Select::DrawSelect() {

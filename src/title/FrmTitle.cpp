@@ -2,6 +2,7 @@
 
 #include "assets/Designs.h"
 #include "assets/Pictures.h"
+#include "audio/Listener.h"
 #include "game/BasCmnDef.h"
 #include "platform/Keyboard.h"
 
@@ -33,6 +34,7 @@ void Frm_Title::Form_KeyDown(int16_t KeyCode, int16_t) {
         if (MenuIndex > 3) {
             MenuIndex = 1;
         }
+        ListenMenu(MenuSound::Move);
         break;
     case VK_Y:
     case VK_NUMPAD8:
@@ -40,6 +42,7 @@ void Frm_Title::Form_KeyDown(int16_t KeyCode, int16_t) {
         if (MenuIndex < 1) {
             MenuIndex = 3;
         }
+        ListenMenu(MenuSound::Move);
         break;
     case VK_RETURN:
         Lbl_Player_Click(static_cast<int16_t>(MenuIndex));
@@ -54,6 +57,7 @@ void Frm_Title::Lbl_Player_Click(int16_t Index) {
     Lbl_Player(static_cast<int16_t>(MenuIndex)).SetForeColor(ItemColour);
     Lbl_Player(Index).SetForeColor(ChosenColour);
     Gl_PlayerCount = Index;
+    ListenMenu(MenuSound::Choice);
     // The chosen item turns blue on the screen before the pause, which handles no events.
     Refresh();
     Sleep(ChoicePause);

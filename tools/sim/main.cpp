@@ -1,8 +1,8 @@
 // zorbump-sim: plays a match headless, from a line-up and per-tick key states, and reports the
-// score, a trace of every field, or pictures of the frames.
+// score, a trace of every field, pictures of the frames, or its sound.
 //
 //   zorbump-sim [--lineup L] [--people P] [--keys FILE] [--ticks N] [--trace] [--seed S]
-//               [--frames DIR] [--every K] [--sheets DIR]
+//               [--frames DIR] [--every K] [--sheets DIR] [--sounds DIR] [--audio FILE] [--help]
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
@@ -19,6 +19,7 @@
 #include "platform/Random.h"
 #include "platform/StandardOutput.h"
 #include "tools/sim/SimPictures.h"
+#include "tools/sim/SimSounds.h"
 #include "tools/sim/Trace.h"
 
 namespace {
@@ -39,7 +40,27 @@ struct Options {
     int64_t Every = 1;
     bool EveryGiven = false;
     std::string SheetsDir;
+    std::string SoundsDir;
+    std::string AudioPath;
+    bool Help = false;
 };
+
+constexpr const char *Usage =
+    "usage: zorbump-sim [--lineup L] [--people P] [--keys FILE] [--ticks N] [--trace] [--seed S]\n"
+    "                   [--frames DIR] [--every K] [--sheets DIR] [--sounds DIR] [--audio FILE] [--help]\n"
+    "Plays a match headless with the game's own ticks.\n"
+    "  --lineup L     side/slot of characters 0 to 3, comma-separated (default 0/0,1/0,0/1,1/1)\n"
+    "  --people P     the characters people drive: none (default), i, or i,j\n"
+    "  --keys FILE    per tick, one line of the virtual-key codes held; nothing after the last line\n"
+    "  --ticks N      stop after N ticks (default: when a side wins)\n"
+    "  --trace        every field of the game's records after each tick, as JSON lines\n"
+    "  --seed S       another sequence of random numbers than the game's own\n"
+    "  --frames DIR   the match window's picture as frame-NNNNNN.png ...\n"
+    "  --every K      ... after every K-th tick (default 1)\n"
+    "  --sheets DIR   every picture the game builds, as PNG files\n"
+    "  --sounds DIR   every sound effect as a 16-bit mono WAV named after it (DIR is created)\n"
+    "  --audio FILE   the sound of the run as one WAV, one tick per 33 ms (its folder is created)\n"
+    "  --help         this text\n";
 
 struct BadArgument {
     std::string Message;
@@ -197,6 +218,18 @@ Options ParseOptions(int Argc, char **Argv) {
             if (Opt.SheetsDir.empty()) {
                 Fail("--sheets needs a folder");
             }
+        } else if (Arg == "--sounds") {
+            Opt.SoundsDir = Value();
+            if (Opt.SoundsDir.empty()) {
+                Fail("--sounds needs a folder");
+            }
+        } else if (Arg == "--audio") {
+            Opt.AudioPath = Value();
+            if (Opt.AudioPath.empty()) {
+                Fail("--audio needs a file");
+            }
+        } else if (Arg == "--help") {
+            Opt.Help = true;
         } else {
             Fail("unknown argument '" + Arg + "'");
         }
@@ -246,13 +279,23 @@ void HoldKeysOfTick(const Options &Opt, int64_t Tick) {
 }
 
 int Run(const Options &Opt) {
+    if (Opt.Help) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
     SimPictures Pictures(Opt.FramesDir, Opt.Every);
     if (!Opt.SheetsDir.empty()) {
         Pictures.WriteSheets(Opt.SheetsDir);
-        if (Opt.Ticks < 0 && Opt.FramesDir.empty() && !Opt.Trace) {
-            return 0;
-        }
     }
+    if (!Opt.SoundsDir.empty()) {
+        SimSounds::WriteEffects(Opt.SoundsDir);
+    }
+    // Writing pictures or effects alone plays no match.
+    if ((!Opt.SheetsDir.empty() || !Opt.SoundsDir.empty()) && Opt.Ticks < 0 && Opt.FramesDir.empty() &&
+        !Opt.Trace && Opt.AudioPath.empty()) {
+        return 0;
+    }
+    SimSounds Sounds(Opt.AudioPath);
     SetUpMatch(Opt);
     if (Opt.Trace) {
         WriteTraceLine(stdout, 0);
@@ -263,12 +306,15 @@ int Run(const Options &Opt) {
         Tick++;
         HoldKeysOfTick(Opt, Tick);
         MarkDraws();
+        Sounds.BeforeTick();
         TickMatch();
+        Sounds.AfterTick(Tick);
         Pictures.AfterTick(Tick);
         if (Opt.Trace) {
             WriteTraceLine(stdout, Tick);
         }
     }
+    Sounds.Finish();
     if (!Opt.Trace) {
         const char *Ending = Gl_ServeSide == MatchOver ? "match won"
                              : Opt.Ticks >= 0          ? "stopped at --ticks"
