@@ -4,14 +4,24 @@
 
 #include "audio/Sound.h"
 #include "game/FrmMain.h"
+#include "game/GameOptions.h"
 #include "platform/Console.h"
 #include "platform/SdlBackend.h"
 #include "platform/Toolkit.h"
 
-int main() {
+int main(int Count, char **Arguments) {
     UseStartingConsole();
+    GameOptions Options;
     std::string Error;
-    Backend *Screen = OpenSdlBackend(Error);
+    if (!ParseGameOptions(Count, Arguments, Options, Error)) {
+        std::fprintf(stderr, "zorbump: %s\n", Error.c_str());
+        return 2;
+    }
+    if (Options.Help) {
+        std::fputs(GameUsage, stdout);
+        return 0;
+    }
+    Backend *Screen = OpenSdlBackend(Options.Display, Error);
     if (Screen == nullptr) {
         std::fprintf(stderr, "Zorbump: cannot open a display: %s\n", Error.c_str());
         return 1;

@@ -24,6 +24,8 @@ Frm_Main::Frm_Main()
       Pic_Back(*this, GetPictures().Pic_Back, 0, 0, 480, 360, false, false),
       Tim_Main(*this, MatchTickInterval, false, [this] { Tim_Main_Timer(); }) {
     DressWindow(*this);
+    // A controller's Start pauses and resumes the match, as the space bar does.
+    SetPadKeys(VK_SPACE, 0);
     // What a match draws stays on the window until drawn over, also while the match is paused.
     SetPersistent(true);
     Gl_Canvas.Screen = &DrawingSurface();

@@ -4,10 +4,14 @@
 
 #include <string>
 
+#include "platform/DisplayOptions.h"
+
 class Backend;
 
 // Opens the display and installs the real keyboard as what GetKeyState reads. Returns nullptr,
 // with the reason in Error, when no display can be opened.
-Backend *OpenSdlBackend(std::string &Error);
+// The windows open at the options' scale and full screen; F11 and Alt+Enter toggle full screen.
+Backend *OpenSdlBackend(const DisplayOptions &Options, std::string &Error);
+Backend *OpenSdlBackend(std::string &Error); // the largest scale that fits, in a window
 // Closes the display again.
 void CloseSdlBackend();

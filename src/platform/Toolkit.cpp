@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "platform/Font.h"
+#include "platform/Pads.h"
 #include "platform/ToolkitBackend.h"
 
 namespace {
@@ -88,7 +89,10 @@ void Dispatch(const ToolkitEvent &Event) {
             break;
         }
         if (Target->Visible() && TakesInput(Target)) {
-            Target->DeliverKey(Event.KeyCode);
+            const int16_t KeyCode = Target->PadKey(Event.KeyCode);
+            if (KeyCode != 0) {
+                Target->DeliverKey(KeyCode);
+            }
         }
         break;
     case ToolkitEvent::MouseDown:
@@ -210,6 +214,18 @@ bool ProgramEnding() {
 }
 void ResetProgramEnd() {
     Ending = false;
+}
+
+void WakeOnSocket(intptr_t Socket) {
+    if (TheBackend != nullptr) {
+        TheBackend->WatchSocket(Socket);
+    }
+}
+
+void StopWakingOnSocket(intptr_t Socket) {
+    if (TheBackend != nullptr) {
+        TheBackend->UnwatchSocket(Socket);
+    }
 }
 
 Form *FocusedForm() {
@@ -502,6 +518,17 @@ Label *Form::LabelAt(int32_t X, int32_t Y) const {
         }
     }
     return nullptr;
+}
+
+int16_t Form::PadKey(int16_t KeyCode) const {
+    switch (KeyCode) {
+    case VK_GAMEPAD_MENU:
+        return PadStart;
+    case VK_GAMEPAD_A:
+        return PadFace;
+    default:
+        return KeyCode;
+    }
 }
 
 void Form::DeliverKey(int16_t KeyCode) {

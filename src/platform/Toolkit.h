@@ -47,6 +47,10 @@ Form *FocusedForm();
 using KeyListener = bool (*)(int16_t KeyCode);
 void SetKeyListener(KeyListener Listener);
 
+// A socket whose incoming data wakes the event wait, so that its messages are handled at once.
+void WakeOnSocket(intptr_t Socket);
+void StopWakingOnSocket(intptr_t Socket);
+
 enum class Alignment { Left, Centre };
 
 // What a label looks like when its window is built.
@@ -216,6 +220,13 @@ class Form {
         IconMask = Mask;
     }
     void SetMousePointer(const Surface *Image, const Surface *Mask, int32_t HotX, int32_t HotY);
+    // What a controller's Start and face buttons mean to this window, as key codes (0: nothing
+    // beyond the person's own keys). By default Start is Enter and a face button only its hit key.
+    void SetPadKeys(int16_t StartKey, int16_t FaceKey) {
+        PadStart = StartKey;
+        PadFace = FaceKey;
+    }
+    int16_t PadKey(int16_t KeyCode) const;
     uint32_t WindowId() const { return Id; }
     void DeliverKey(int16_t KeyCode);
     void DeliverMouseDown(int32_t X, int32_t Y);
@@ -248,4 +259,6 @@ class Form {
     bool Unloading = false;
     uint32_t Id = 0; // the backend's window, 0 while there is none
     Label *PressedLabel = nullptr;
+    int16_t PadStart = 0x0D; // Enter
+    int16_t PadFace = 0;
 };

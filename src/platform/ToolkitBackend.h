@@ -46,4 +46,8 @@ class Backend {
     virtual void DestroyWindow(uint32_t Window) = 0;
     // Puts a finished drawing area on the screen.
     virtual void Present(uint32_t Window, const Surface &Frame) = 0;
+
+    // A socket whose incoming data also ends a wait for events (online play); none by default.
+    virtual void WatchSocket(intptr_t Socket) { (void)Socket; }
+    virtual void UnwatchSocket(intptr_t Socket) { (void)Socket; }
 };

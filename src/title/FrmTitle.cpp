@@ -8,6 +8,8 @@
 
 Frm_Title::Frm_Title() : Form(TitleDesign.Caption, TitleDesign.Width, TitleDesign.Height) {
     DressWindow(*this);
+    // On the menu a controller's face button chooses, as its Start does: both are Enter here.
+    SetPadKeys(VK_RETURN, VK_RETURN);
     // The title picture is one row taller than the window; its last row is never seen.
     SetPicture(&GetPictures().Title);
     TitleWords.resize(3);

@@ -1,0 +1,87 @@
+#include "platform/Scaling.h"
+
+#include <algorithm>
+#include <cstring>
+
+PictureLayout FitPicture(int32_t OutputWidth, int32_t OutputHeight, int32_t PictureWidth,
+                         int32_t PictureHeight) {
+    PictureLayout Layout;
+    if (PictureWidth > 0 && PictureHeight > 0) {
+        Layout.Scale = std::max(1, std::min(OutputWidth / PictureWidth, OutputHeight / PictureHeight));
+    }
+    // Halves rounded down: a picture one pixel narrower than its output leans left, never blurs.
+    Layout.Left = (OutputWidth - PictureWidth * Layout.Scale) / 2;
+    Layout.Top = (OutputHeight - PictureHeight * Layout.Scale) / 2;
+    return Layout;
+}
+
+int32_t ScaleThatFits(int32_t AreaWidth, int32_t AreaHeight, int32_t Width, int32_t Height,
+                      int32_t FrameWidth, int32_t FrameHeight) {
+    if (Width <= 0 || Height <= 0) {
+        return 1;
+    }
+    const int32_t Across = (AreaWidth - FrameWidth) / Width;
+    const int32_t Down = (AreaHeight - FrameHeight) / Height;
+    return std::max(1, std::min(Across, Down));
+}
+
+namespace {
+
+uint32_t *OutputRow(const OutputPixels &Output, int32_t Y) {
+    return reinterpret_cast<uint32_t *>(Output.Pixels + static_cast<ptrdiff_t>(Y) * Output.Pitch);
+}
+
+void FillBlack(const OutputPixels &Output, int32_t Left, int32_t Top, int32_t Right, int32_t Bottom) {
+    Left = std::max(Left, 0);
+    Top = std::max(Top, 0);
+    Right = std::min(Right, Output.Width);
+    Bottom = std::min(Bottom, Output.Height);
+    for (int32_t Y = Top; Y < Bottom && Left < Right; ++Y) {
+        std::memset(OutputRow(Output, Y) + Left, 0, static_cast<size_t>(Right - Left) * 4);
+    }
+}
+
+} // namespace
+
+void DrawScaled(const OutputPixels &Output, const Surface &Picture, const PictureLayout &Layout,
+                bool Borders) {
+    const int32_t Scale = Layout.Scale;
+    const int32_t Right = Layout.Left + Picture.Width * Scale;
+    const int32_t Bottom = Layout.Top + Picture.Height * Scale;
+    if (Borders) {
+        FillBlack(Output, 0, 0, Output.Width, Layout.Top);
+        FillBlack(Output, 0, Bottom, Output.Width, Output.Height);
+        FillBlack(Output, 0, Layout.Top, Layout.Left, Bottom);
+        FillBlack(Output, Right, Layout.Top, Output.Width, Bottom);
+    }
+    // The visible part of the picture, in its own pixels.
+    const int32_t FirstX = std::max(0, Layout.PictureX(0));
+    const int32_t LastX = std::min(Picture.Width, Layout.PictureX(Output.Width - 1) + 1);
+    const int32_t FirstY = std::max(0, Layout.PictureY(0));
+    const int32_t LastY = std::min(Picture.Height, Layout.PictureY(Output.Height - 1) + 1);
+    for (int32_t Y = FirstY; Y < LastY; ++Y) {
+        const uint32_t *Source = Picture.Row(Y);
+        const int32_t OutTop = Layout.Top + Y * Scale;
+        // The first output row of the block that is on the output; the rest are copies of it.
+        const int32_t RowFrom = std::max(OutTop, 0);
+        const int32_t RowTo = std::min(OutTop + Scale, Output.Height);
+        uint32_t *Target = OutputRow(Output, RowFrom);
+        for (int32_t X = FirstX; X < LastX; ++X) {
+            const uint32_t Pixel = Source[X];
+            const uint32_t Converted = (Pixel & 0xFF) << Output.RedShift |
+                                       ((Pixel >> 8) & 0xFF) << Output.GreenShift |
+                                       ((Pixel >> 16) & 0xFF) << Output.BlueShift;
+            const int32_t From = std::max(Layout.Left + X * Scale, 0);
+            const int32_t To = std::min(Layout.Left + (X + 1) * Scale, Output.Width);
+            for (int32_t Column = From; Column < To; ++Column) {
+                Target[Column] = Converted;
+            }
+        }
+        const int32_t SpanFrom = std::max(Layout.Left + FirstX * Scale, 0);
+        const int32_t SpanTo = std::min(Layout.Left + LastX * Scale, Output.Width);
+        for (int32_t Copy = RowFrom + 1; Copy < RowTo && SpanFrom < SpanTo; ++Copy) {
+            std::memcpy(OutputRow(Output, Copy) + SpanFrom, Target + SpanFrom,
+                        static_cast<size_t>(SpanTo - SpanFrom) * 4);
+        }
+    }
+}

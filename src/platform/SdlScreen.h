@@ -1,0 +1,69 @@
+// The game's windows on an SDL screen: each shows its finished 1x surface at a whole-number scale,
+// centred on black, in a window that can be resized or made full screen. Nothing here draws: the
+// pictures arrive finished and are only copied larger.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <map>
+
+#include "platform/DisplayOptions.h"
+#include "platform/Scaling.h"
+#include "platform/ToolkitBackend.h"
+
+class SdlScreen {
+  public:
+    explicit SdlScreen(const DisplayOptions &Options);
+    ~SdlScreen();
+    SdlScreen(const SdlScreen &) = delete;
+    SdlScreen &operator=(const SdlScreen &) = delete;
+
+    uint32_t Create(const WindowLook &Look);
+    void Show(uint32_t Id);
+    void Hide(uint32_t Id);
+    void Destroy(uint32_t Id);
+    void Present(uint32_t Id, const Surface &Frame);
+
+    // Desktop full screen on or off, for every window now and every one made later.
+    void ToggleFullScreen();
+    bool FullScreen() const { return Options.FullScreen; }
+    // The window's size on the screen changed: its black surround is drawn anew with its next frame.
+    void Resized(uint32_t Id);
+    // A point of a window, as SDL reports it, in the pixels of that window's drawing area.
+    void ToDrawingArea(uint32_t Id, int32_t &X, int32_t &Y) const;
+    // The window that takes key presses: the one with the keyboard focus, else the one shown last.
+    uint32_t Focused() const;
+    // The whole-number scale the windows opened at.
+    int32_t StartScale() const { return Scale; }
+    // Every window's id, for telling them all to repaint.
+    template <typename Each> void ForEach(Each Visit) const {
+        for (const auto &Entry : Windows) {
+            Visit(Entry.first);
+        }
+    }
+
+  private:
+    struct Entry {
+        SDL_Window *Window = nullptr;
+        int32_t Width = 0, Height = 0; // the drawing area
+        PictureLayout Layout;
+        int32_t OutputWidth = -1, OutputHeight = -1;
+        bool Borders = true;
+    };
+
+    void ChooseScale(SDL_Window *Probe);
+    void SizeWindow(Entry &Each) const;
+    void UsePointerAt(int32_t PointerScale);
+
+    DisplayOptions Options;
+    int32_t Scale = 0;         // 0 until the first window is made
+    double PixelsPerPoint = 1; // more than 1 on a high-density display
+    std::map<uint32_t, Entry> Windows;
+    uint32_t ShownLast = 0;
+    // The mouse pointer, shared by every window, at each scale it has been shown at.
+    const Surface *PointerImage = nullptr, *PointerMask = nullptr;
+    int32_t PointerHotX = 0, PointerHotY = 0;
+    std::map<int32_t, SDL_Cursor *> Pointers;
+    int32_t PointerScale = 0;
+};

@@ -1,0 +1,171 @@
+// Showing the 1x pictures larger: the scale chosen, where the picture goes, whole k x k blocks, and
+// clicks mapped back to the drawing area.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "game/GameOptions.h"
+#include "platform/Scaling.h"
+
+TEST(ScaleChoice, LargestWholeScaleAtWhichTheMatchWindowAndFrameFit) {
+    EXPECT_EQ(ScaleThatFits(1920, 1080, 480, 360, 16, 48), 2); // 1032 / 360 = 2.87
+    EXPECT_EQ(ScaleThatFits(2560, 1440, 480, 360, 16, 48), 3);
+    EXPECT_EQ(ScaleThatFits(3840, 2160, 480, 360, 16, 48), 5);
+    EXPECT_EQ(ScaleThatFits(1456, 1128, 480, 360, 16, 48), 3); // exactly fits
+    EXPECT_EQ(ScaleThatFits(1455, 1128, 480, 360, 16, 48), 2); // one pixel short
+    EXPECT_EQ(ScaleThatFits(320, 240, 480, 360, 16, 48), 1);   // a display smaller than the window
+    EXPECT_EQ(ScaleThatFits(0, 0, 480, 360, 16, 48), 1);
+}
+
+TEST(PictureLayout, CentredAtTheLargestWholeScaleThatFits) {
+    const PictureLayout Exact = FitPicture(1440, 1080, 480, 360);
+    EXPECT_EQ(Exact.Scale, 3);
+    EXPECT_EQ(Exact.Left, 0);
+    EXPECT_EQ(Exact.Top, 0);
+    // Full screen on 1920 x 1080: 3x with black bars left and right.
+    const PictureLayout Wide = FitPicture(1920, 1080, 480, 360);
+    EXPECT_EQ(Wide.Scale, 3);
+    EXPECT_EQ(Wide.Left, 240);
+    EXPECT_EQ(Wide.Top, 0);
+    // A window made a little larger than 2x keeps 2x, centred.
+    const PictureLayout Between = FitPicture(1001, 800, 480, 360);
+    EXPECT_EQ(Between.Scale, 2);
+    EXPECT_EQ(Between.Left, 20);
+    EXPECT_EQ(Between.Top, 40);
+}
+
+TEST(PictureLayout, AnOutputSmallerThanThePictureShowsItAtOneCroppedNeverSquashed) {
+    const PictureLayout Small = FitPicture(200, 100, 480, 360);
+    EXPECT_EQ(Small.Scale, 1);
+    EXPECT_EQ(Small.Left, -140);
+    EXPECT_EQ(Small.Top, -130);
+    const PictureLayout Nothing = FitPicture(0, 0, 480, 360);
+    EXPECT_EQ(Nothing.Scale, 1);
+}
+
+TEST(PictureLayout, PointsOfTheOutputMapBackToTheDrawingArea) {
+    const PictureLayout Wide = FitPicture(1920, 1080, 256, 239);
+    ASSERT_EQ(Wide.Scale, 4);
+    // The first and last output pixels of drawing-area pixel (76, 212), EXIT's top-left corner.
+    EXPECT_EQ(Wide.PictureX(Wide.Left + 76 * 4), 76);
+    EXPECT_EQ(Wide.PictureX(Wide.Left + 76 * 4 + 3), 76);
+    EXPECT_EQ(Wide.PictureY(Wide.Top + 212 * 4 + 3), 212);
+    // Left of the picture is outside it, never pixel 0.
+    EXPECT_LT(Wide.PictureX(Wide.Left - 1), 0);
+}
+
+namespace {
+
+struct Output {
+    std::vector<uint32_t> Pixels;
+    OutputPixels View;
+    Output(int32_t Width, int32_t Height, uint32_t Fill) : Pixels(static_cast<size_t>(Width) * Height, Fill) {
+        View.Pixels = reinterpret_cast<uint8_t *>(Pixels.data());
+        View.Width = Width;
+        View.Height = Height;
+        View.Pitch = Width * 4;
+    }
+    uint32_t At(int32_t X, int32_t Y) const { return Pixels[static_cast<size_t>(Y) * View.Width + X]; }
+};
+
+// A picture whose every pixel differs from its neighbours.
+Surface Checkered(int32_t Width, int32_t Height) {
+    Surface Picture(Width, Height);
+    for (int32_t Y = 0; Y < Height; ++Y) {
+        for (int32_t X = 0; X < Width; ++X) {
+            Picture.Set(X, Y, static_cast<uint32_t>((X * 7 + Y * 131) & 0xFFFFFF) | 0x10);
+        }
+    }
+    return Picture;
+}
+
+// The game's pixel (red low) as a screen of red high, green middle, blue low.
+uint32_t OnScreen(uint32_t Pixel) {
+    return (Pixel & 0xFF) << 16 | (Pixel & 0xFF00) | ((Pixel >> 16) & 0xFF);
+}
+
+} // namespace
+
+TEST(ScaledDrawing, EveryPixelBecomesAWholeBlockAndTheSurroundIsBlack) {
+    const Surface Picture = Checkered(48, 36);
+    Output Screen(200, 120, 0xDEADBEEF);
+    const PictureLayout Layout = FitPicture(200, 120, 48, 36);
+    ASSERT_EQ(Layout.Scale, 3);
+    DrawScaled(Screen.View, Picture, Layout, true);
+    for (int32_t Y = 0; Y < 120; ++Y) {
+        for (int32_t X = 0; X < 200; ++X) {
+            const int32_t PictureX = Layout.PictureX(X), PictureY = Layout.PictureY(Y);
+            const bool Inside = PictureX >= 0 && PictureX < 48 && PictureY >= 0 && PictureY < 36;
+            const uint32_t Expected = Inside ? OnScreen(Picture.At(PictureX, PictureY)) : 0;
+            ASSERT_EQ(Screen.At(X, Y), Expected) << "at " << X << "," << Y;
+        }
+    }
+}
+
+TEST(ScaledDrawing, WithoutBordersOnlyThePictureIsTouched) {
+    const Surface Picture = Checkered(10, 10);
+    Output Screen(40, 30, 0x123456);
+    DrawScaled(Screen.View, Picture, FitPicture(40, 30, 10, 10), false);
+    EXPECT_EQ(Screen.At(0, 0), 0x123456u);
+    EXPECT_EQ(Screen.At(39, 29), 0x123456u);
+    EXPECT_EQ(Screen.At(5, 0), OnScreen(Picture.At(0, 0)));
+}
+
+TEST(ScaledDrawing, ASmallerOutputShowsTheMiddleOfThePictureUnscaled) {
+    const Surface Picture = Checkered(480, 360);
+    Output Screen(100, 50, 0xFFFFFFFF);
+    const PictureLayout Layout = FitPicture(100, 50, 480, 360);
+    DrawScaled(Screen.View, Picture, Layout, true);
+    EXPECT_EQ(Screen.At(0, 0), OnScreen(Picture.At(190, 155)));
+    EXPECT_EQ(Screen.At(99, 49), OnScreen(Picture.At(289, 204)));
+}
+
+TEST(ScaledDrawing, FollowsTheScreensOwnPlaceOfEachColour) {
+    Surface Picture(1, 1, 0x332211); // red 0x11, green 0x22, blue 0x33
+    Output Screen(2, 2, 0);
+    Screen.View.RedShift = 0;
+    Screen.View.GreenShift = 8;
+    Screen.View.BlueShift = 16;
+    DrawScaled(Screen.View, Picture, FitPicture(2, 2, 1, 1), true);
+    EXPECT_EQ(Screen.At(1, 1), 0x332211u);
+}
+
+namespace {
+
+bool Parse(std::vector<const char *> Words, GameOptions &Options, std::string &Error) {
+    Words.insert(Words.begin(), "zorbump");
+    return ParseGameOptions(static_cast<int>(Words.size()), Words.data(), Options, Error);
+}
+
+} // namespace
+
+TEST(GameCommandLine, ScaleFullScreenAndHelp) {
+    GameOptions Options;
+    std::string Error;
+    ASSERT_TRUE(Parse({}, Options, Error));
+    EXPECT_EQ(Options.Display.Scale, 0);
+    EXPECT_FALSE(Options.Display.FullScreen);
+    ASSERT_TRUE(Parse({"--scale", "3", "--fullscreen"}, Options, Error));
+    EXPECT_EQ(Options.Display.Scale, 3);
+    EXPECT_TRUE(Options.Display.FullScreen);
+    ASSERT_TRUE(Parse({"--help"}, Options, Error));
+    EXPECT_TRUE(Options.Help);
+}
+
+TEST(GameCommandLine, AnythingElseIsRefusedWithOneLine) {
+    for (std::vector<const char *> Bad : std::vector<std::vector<const char *>>{{"--scale"},
+                                                                                {"--scale", "0"},
+                                                                                {"--scale", "9"},
+                                                                                {"--scale", "2x"},
+                                                                                {"--scale", "-1"},
+                                                                                {"--scale", "99999999999"},
+                                                                                {"--bogus"},
+                                                                                {"extra"},
+                                                                                {"--fullscreen=yes"}}) {
+        GameOptions Options;
+        std::string Error;
+        EXPECT_FALSE(Parse(Bad, Options, Error)) << Bad[0];
+        EXPECT_FALSE(Error.empty());
+        EXPECT_EQ(Error.find('\n'), std::string::npos);
+    }
+}
