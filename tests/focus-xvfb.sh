@@ -28,4 +28,6 @@ openbox --sm-disable >"$work/wm.log" 2>&1 &
 pids+=($!)
 sleep 0.5
 unset SDL_VIDEODRIVER WAYLAND_DISPLAY
+# The libraries under the X connection keep some memory to the end; the game's own is checked elsewhere.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 "$tests" --gtest_also_run_disabled_tests --gtest_filter='FocusUnderX.*'
