@@ -12,7 +12,7 @@ TEST(FrameText, AFullWidthCharacterIsAsWideAsTheHeightAskedFor) {
     for (int32_t Height : {12, 13, 19, 21, 35, 37, 96}) {
         const Typ_Font &Font = GetFont(Height);
         EXPECT_EQ(TextWidth(Font, "決"), Height) << Height;
-        EXPECT_EQ(TextWidth(Font, "タ"), Height) << Height;
+        EXPECT_EQ(TextWidth(Font, "ボ"), Height) << Height;
         EXPECT_NEAR(TextWidth(Font, "Z") * 2, Height, 1) << Height;
         EXPECT_EQ(TextWidth(Font, "12"), 2 * TextWidth(Font, "1")) << "fixed pitch";
         EXPECT_GE(TextHeight(Font), Height);
@@ -94,11 +94,42 @@ TEST(FrameText, TheKeptTypefaceDrawsEveryTextTheWindowsShow) {
         Labels.push_back(&Label);
     }
     for (const LabelDesign *Label : Labels) {
-        EXPECT_TRUE(TypefaceCovers(Label->Caption)) << Label->Caption;
+        EXPECT_TRUE(TypefaceCovers(Label->FontPixels, Label->Caption)) << Label->Caption;
     }
-    // Scores, the select screen's captions and the window captions.
-    for (const char *Text : {" 0123456789 ", "1P2PCOM", "ZorbumpX"}) {
-        EXPECT_TRUE(TypefaceCovers(Text)) << Text;
+    // Scores and the select screen's labels above the faces.
+    EXPECT_TRUE(TypefaceCovers(MainFontPixels, " 0123456789 "));
+    EXPECT_TRUE(TypefaceCovers(PlayDesigns[0].FontPixels, "1P2PCOM"));
+    EXPECT_FALSE(TypefaceCovers(37, "\xE6\xBC\xA2")) << "a kanji no window shows is left out";
+    EXPECT_FALSE(TypefaceCovers(14, "1")) << "a height no window uses is left out";
+}
+
+TEST(FrameText, TheTitleWordsShowWholeInTheirLabels) {
+    for (const LabelDesign &Word : {TitleWordDesigns[0], TitleWordDesigns[1]}) {
+        EXPECT_GE(Word.Height, TextHeight(GetFont(Word.FontPixels))) << Word.Caption;
+        EXPECT_GE(Word.Width, TextWidth(GetFont(Word.FontPixels), Word.Caption)) << Word.Caption;
     }
-    EXPECT_FALSE(TypefaceCovers("\xE6\xBC\xA2")) << "a kanji no window shows is left out";
+}
+
+TEST(FrameText, TheScoresZeroIsPlainWithNothingInsideIt) {
+    const Typ_Font &Font = GetFont(MainFontPixels);
+    Surface Zero(60, 60);
+    DrawText(Zero, 0, 0, "0", Font, 0xFFFFFF, false);
+    // The middle row through the zero: ink, then an empty inside, then ink again; never a bar.
+    int32_t Top = -1, Bottom = -1;
+    for (int32_t Y = 0; Y < 60; ++Y) {
+        for (int32_t X = 0; X < 60; ++X) {
+            if (Zero.At(X, Y) != 0) {
+                Top = Top < 0 ? Y : Top;
+                Bottom = Y;
+            }
+        }
+    }
+    ASSERT_GT(Bottom - Top, 20);
+    for (int32_t Y = Top + (Bottom - Top) / 3; Y <= Bottom - (Bottom - Top) / 3; ++Y) {
+        int32_t Strokes = 0;
+        for (int32_t X = 1; X < 60; ++X) {
+            Strokes += Zero.At(X, Y) != 0 && Zero.At(X - 1, Y) == 0;
+        }
+        EXPECT_EQ(Strokes, 2) << "row " << Y;
+    }
 }

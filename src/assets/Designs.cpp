@@ -1,7 +1,6 @@
 #include "assets/Designs.h"
 
 #include "assets/Pictures.h"
-#include "platform/Font.h"
 
 namespace {
 
@@ -13,10 +12,12 @@ constexpr int32_t SelectFont = 37;
 
 } // namespace
 
-// "ボール" over "バンプ" over a great "Ｚ": the ball, the bump, and the Z of Zorbump.
+// "ボール" over "バンプ" over a great "Ｚ": the ball, the bump, and the Z of Zorbump. The two words'
+// labels are as tall as the typeface's line (44 pixels at this height), so their letters show whole
+// rather than cut off at the bottom.
 const LabelDesign TitleWordDesigns[3] = {
-    {"ボール", 36, 44, 109, 33, Yellow, NoBack, false, 35, Alignment::Left},
-    {"バンプ", 84, 76, 117, 33, RGB(0, 0, 255), NoBack, false, 35, Alignment::Left},
+    {"ボール", 36, 44, 109, 44, Yellow, NoBack, false, 35, Alignment::Left},
+    {"バンプ", 84, 76, 117, 44, RGB(0, 0, 255), NoBack, false, 35, Alignment::Left},
     {"Ｚ", 140, 32, 97, 101, RGB(255, 0, 255), NoBack, false, 96, Alignment::Left},
 };
 
@@ -53,20 +54,4 @@ void DressWindow(Form &Window) {
     const Typ_Pictures &Pictures = GetPictures();
     Window.SetIcon(&Pictures.Icon32, &Pictures.Icon32Mask);
     Window.SetMousePointer(&Pictures.Cursor, &Pictures.CursorMask, CursorHotX, CursorHotY);
-}
-
-void KeepWindowText() {
-    auto Keep = [](const LabelDesign &Label) { KeepCharacters(Label.FontPixels, Label.Caption); };
-    for (const LabelDesign &Label : TitleWordDesigns) {
-        Keep(Label);
-    }
-    for (const LabelDesign &Label : PlayerItemDesigns) {
-        Keep(Label);
-    }
-    for (const LabelDesign &Label : SelectTitleDesigns) {
-        Keep(Label);
-    }
-    KeepCharacters(PlayDesigns[0].FontPixels, "1P2PCOM");
-    KeepCharacters(MainFontPixels, " 0123456789");
-    ReleaseTypeface();
 }

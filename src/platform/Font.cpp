@@ -1,23 +1,15 @@
-// The embedded typeface, rendered with SDL2_ttf. Text is drawn without blending: a pixel is either
-// the text colour or left alone, so every frame is the same bit for bit. Each character is rendered
-// once and kept as runs of covered pixels; a string is laid out from them once and kept too, so
-// drawing it again is a few fills.
+// The typeface from the table compiled into the game (FontTable.h). Text is drawn without blending:
+// a pixel is either the text colour or left alone, so every frame is the same bit for bit. A string
+// is laid out from the table's characters once and kept, so drawing it again is a few fills.
 #include "platform/Font.h"
 
-#include <SDL.h>
-#include <SDL_ttf.h>
-
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
 #include <vector>
 
-// The font's bytes, placed in the executable by the build.
-extern "C" const unsigned char ZorbumpFontBegin[];
-extern "C" const unsigned char ZorbumpFontEnd[];
+#include "platform/FontTable.h"
 
 namespace {
 
@@ -26,44 +18,10 @@ struct Run {
     int32_t Y, X, Length;
 };
 
-struct Glyph {
-    int32_t Advance = 0;
-    std::vector<Run> Runs; // relative to the pen position and the top of the line
-};
-
 struct RenderedText {
     int32_t Width = 0;
     std::vector<Run> Runs;
 };
-
-[[noreturn]] void FontFault(const char *What) {
-    // Only a broken build gets here: the font is part of the executable.
-    std::fprintf(stderr, "zorbump: %s: %s\n", What, TTF_GetError());
-    std::abort();
-}
-
-// The runs of a solid (8-bit, index 0 = background) rendering.
-std::vector<Run> RunsOf(SDL_Surface *Rendered) {
-    std::vector<Run> Runs;
-    SDL_LockSurface(Rendered);
-    for (int32_t Y = 0; Y < Rendered->h; ++Y) {
-        const uint8_t *Row =
-            static_cast<const uint8_t *>(Rendered->pixels) + static_cast<size_t>(Y) * Rendered->pitch;
-        for (int32_t X = 0; X < Rendered->w;) {
-            if (Row[X] == 0) {
-                ++X;
-                continue;
-            }
-            const int32_t Start = X;
-            while (X < Rendered->w && Row[X] != 0) {
-                ++X;
-            }
-            Runs.push_back(Run{Y, Start, X - Start});
-        }
-    }
-    SDL_UnlockSurface(Rendered);
-    return Runs;
-}
 
 // Decodes UTF-8; a malformed byte stands for U+FFFD.
 std::vector<uint32_t> CodePoints(const std::string &Utf8) {
@@ -91,13 +49,32 @@ std::vector<uint32_t> CodePoints(const std::string &Utf8) {
     return Points;
 }
 
+const FontSize *SizeOf(int32_t PixelHeight) {
+    for (uint32_t Index = 0; Index < FontSizeCount; ++Index) {
+        if (FontSizes[Index].PixelHeight == PixelHeight) {
+            return &FontSizes[Index];
+        }
+    }
+    return nullptr;
+}
+
+// A character of the table at one height, or nullptr when the game does not carry it.
+const FontGlyph *GlyphOf(const FontSize *Size, uint32_t Point) {
+    if (Size == nullptr) {
+        return nullptr;
+    }
+    const FontGlyph *First = FontGlyphs + Size->FirstGlyph;
+    const FontGlyph *Last = First + Size->GlyphCount;
+    const FontGlyph *Found =
+        std::lower_bound(First, Last, Point, [](const FontGlyph &G, uint32_t P) { return G.Point < P; });
+    return Found != Last && Found->Point == Point ? Found : nullptr;
+}
+
 } // namespace
 
 struct Typ_Font {
     int32_t PixelHeight = 0;
-    int32_t LineHeight = 0;
-    std::vector<int32_t> UnderlineRows; // rows of the line the face's underline covers
-    mutable std::map<uint32_t, Glyph> Glyphs;
+    const FontSize *Size = nullptr; // nullptr for a height the game carries no characters at
     // Kept strings, plain and underlined. Looked up by the caller's own string, so a lookup
     // allocates nothing.
     mutable std::map<std::string, RenderedText, std::less<>> Plain;
@@ -106,76 +83,23 @@ struct Typ_Font {
 
 namespace {
 
-// One face serves every size: it is set to the size asked for before each use. A face of this
-// typeface costs over a megabyte once opened, so one for each of the windows' seven sizes would
-// more than double the game's memory.
-TTF_Font *Face = nullptr;
-int32_t FaceHeight = 0;
-
-TTF_Font *FaceAt(int32_t PixelHeight) {
-    if (Face == nullptr) {
-        if (TTF_WasInit() == 0 && TTF_Init() != 0) {
-            FontFault("cannot start the font renderer");
-        }
-        SDL_RWops *Bytes =
-            SDL_RWFromConstMem(ZorbumpFontBegin, static_cast<int>(ZorbumpFontEnd - ZorbumpFontBegin));
-        // At the renderer's 72 dots per inch a point is a pixel, so the size asked for is the
-        // height of the character's em square in pixels.
-        Face = TTF_OpenFontRW(Bytes, 1, PixelHeight);
-        if (Face == nullptr) {
-            FontFault("cannot open the built-in font");
-        }
-        TTF_SetFontHinting(Face, TTF_HINTING_MONO);
-        FaceHeight = PixelHeight;
-    } else if (FaceHeight != PixelHeight) {
-        if (TTF_SetFontSize(Face, PixelHeight) != 0) {
-            FontFault("cannot size the built-in font");
-        }
-        FaceHeight = PixelHeight;
-    }
-    return Face;
-}
-
-const Glyph &KeptGlyph(const Typ_Font &Font, uint32_t Point) {
-    auto Found = Font.Glyphs.find(Point);
-    if (Found != Font.Glyphs.end()) {
-        return Found->second;
-    }
-    Glyph G;
-    TTF_Font *Face = FaceAt(Font.PixelHeight);
-    // The face has no full-width Latin letters, digits and signs: draw the half-width one in the
-    // middle of a full-width cell, as a Japanese face does.
-    const bool FullWidthForm = Point >= 0xFF01 && Point <= 0xFF5E && !TTF_GlyphIsProvided32(Face, Point);
-    const uint32_t Drawn = FullWidthForm ? Point - 0xFEE0 : Point;
-    int MinX = 0, MaxX = 0, MinY = 0, MaxY = 0, Advance = 0;
-    TTF_GlyphMetrics32(Face, Drawn, &MinX, &MaxX, &MinY, &MaxY, &Advance);
-    G.Advance = Advance;
-    TTF_SetFontStyle(Face, TTF_STYLE_NORMAL);
-    if (SDL_Surface *Rendered = TTF_RenderGlyph32_Solid(Face, Drawn, SDL_Color{255, 255, 255, 255})) {
-        G.Runs = RunsOf(Rendered);
-        SDL_FreeSurface(Rendered);
-    }
-    if (FullWidthForm) {
-        G.Advance = 2 * Advance;
-        for (Run &R : G.Runs) {
-            R.X += Advance / 2;
-        }
-    }
-    return Font.Glyphs.emplace(Point, std::move(G)).first->second;
-}
-
 RenderedText Layout(const Typ_Font &Font, const std::string &Utf8, bool Underline) {
     RenderedText Text;
     for (uint32_t Point : CodePoints(Utf8)) {
-        const Glyph &G = KeptGlyph(Font, Point);
-        for (const Run &R : G.Runs) {
+        // A character the game does not carry takes no room and draws nothing.
+        const FontGlyph *G = GlyphOf(Font.Size, Point);
+        if (G == nullptr) {
+            continue;
+        }
+        for (uint32_t Index = G->FirstRun; Index < G->FirstRun + G->RunCount; ++Index) {
+            const FontRun &R = FontRuns[Index];
             Text.Runs.push_back(Run{R.Y, Text.Width + R.X, R.Length});
         }
-        Text.Width += G.Advance;
+        Text.Width += G->Advance;
     }
-    if (Underline && Text.Width > 0) {
-        for (int32_t Row : Font.UnderlineRows) {
-            Text.Runs.push_back(Run{Row, 0, Text.Width});
+    if (Underline && Text.Width > 0 && Font.Size != nullptr) {
+        for (int32_t Row = 0; Row < Font.Size->UnderlineRows; ++Row) {
+            Text.Runs.push_back(Run{Font.Size->UnderlineTop + Row, 0, Text.Width});
         }
     }
     return Text;
@@ -193,7 +117,7 @@ const RenderedText &Kept(const Typ_Font &Font, const std::string &Utf8, bool Und
 } // namespace
 
 const Typ_Font &GetFont(int32_t PixelHeight) {
-    // Sizes once opened live for the whole run, past the end of main: nothing closes them.
+    // Sizes once used live for the whole run, past the end of main: nothing closes them.
     static auto &Opened = *new std::map<int32_t, std::unique_ptr<Typ_Font>>;
     auto Found = Opened.find(PixelHeight);
     if (Found != Opened.end()) {
@@ -201,26 +125,7 @@ const Typ_Font &GetFont(int32_t PixelHeight) {
     }
     auto Font = std::make_unique<Typ_Font>();
     Font->PixelHeight = PixelHeight;
-    TTF_Font *Face = FaceAt(PixelHeight);
-    Font->LineHeight = TTF_FontHeight(Face);
-    // Where the face puts its underline: the rows an underlined blank covers.
-    TTF_SetFontStyle(Face, TTF_STYLE_UNDERLINE);
-    if (SDL_Surface *Blank = TTF_RenderUTF8_Solid(Face, " ", SDL_Color{255, 255, 255, 255})) {
-        for (const Run &R : RunsOf(Blank)) {
-            if (Font->UnderlineRows.empty() || Font->UnderlineRows.back() != R.Y) {
-                Font->UnderlineRows.push_back(R.Y);
-            }
-        }
-        SDL_FreeSurface(Blank);
-    }
-    // The face's own underline is a hairline at every size; large text gets a bolder one, in
-    // keeping with the bold letters.
-    while (!Font->UnderlineRows.empty() &&
-           static_cast<int32_t>(Font->UnderlineRows.size()) < PixelHeight / 16 &&
-           Font->UnderlineRows.back() + 1 < Font->LineHeight) {
-        Font->UnderlineRows.push_back(Font->UnderlineRows.back() + 1);
-    }
-    TTF_SetFontStyle(Face, TTF_STYLE_NORMAL);
+    Font->Size = SizeOf(PixelHeight);
     return *Opened.emplace(PixelHeight, std::move(Font)).first->second;
 }
 
@@ -245,33 +150,15 @@ int32_t TextWidth(const Typ_Font &Font, const std::string &Utf8) {
 }
 
 int32_t TextHeight(const Typ_Font &Font) {
-    return Font.LineHeight;
+    return Font.Size != nullptr ? Font.Size->LineHeight : 0;
 }
 
-bool TypefaceCovers(const std::string &Utf8) {
-    TTF_Font *Face = FaceAt(GetFont(12).PixelHeight);
+bool TypefaceCovers(int32_t PixelHeight, const std::string &Utf8) {
+    const FontSize *Size = SizeOf(PixelHeight);
     for (uint32_t Point : CodePoints(Utf8)) {
-        const bool FullWidthForm = Point >= 0xFF01 && Point <= 0xFF5E;
-        if (!TTF_GlyphIsProvided32(Face, Point) &&
-            !(FullWidthForm && TTF_GlyphIsProvided32(Face, Point - 0xFEE0))) {
+        if (GlyphOf(Size, Point) == nullptr) {
             return false;
         }
     }
     return true;
-}
-
-void KeepCharacters(int32_t PixelHeight, const std::string &Utf8) {
-    const Typ_Font &Font = GetFont(PixelHeight);
-    for (uint32_t Point : CodePoints(Utf8)) {
-        KeptGlyph(Font, Point);
-    }
-}
-
-void ReleaseTypeface() {
-    if (Face != nullptr) {
-        TTF_CloseFont(Face);
-        Face = nullptr;
-        FaceHeight = 0;
-        TTF_Quit();
-    }
 }
