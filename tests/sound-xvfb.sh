@@ -19,7 +19,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $* (display $DISPLAY, X server $(kill -0 "$xvfb_pid" 2>/dev/null && echo alive || echo gone))"; exit 1; }
 
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
@@ -34,32 +34,57 @@ export DISPLAY=":$(head -n1 "$work/display")"
 unset SDL_VIDEODRIVER WAYLAND_DISPLAY
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
-# Waits for a visible window with this caption and size (the title and the select screen share
-# their caption).
+# Waits (for up to $3 tenths of a second, default 100) for a visible window with this caption
+# and size (the title and the select screen share their caption).
 window_named() {
-  for _ in $(seq 200); do
+  for _ in $(seq "${3:-100}"); do
     for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
       size=$(xdotool getwindowgeometry "$id" 2>/dev/null | sed -n 's/.*Geometry: //p')
       [ "$size" = "$2" ] && return 0
     done
     kill -0 "$game_pid" 2>/dev/null || return 1
-    sleep 0.05
+    sleep 0.1
   done
   return 1
 }
 
-# Starts the game with SDL_AUDIODRIVER=$1, plays it through, and checks its end and its output.
-play() {
-  SDL_AUDIODRIVER=$1 "$game" >"$work/game.log" 2>&1 &
-  game_pid=$!
-  window_named Zorbump 256x239 || fail "[$1] no title window: $(cat "$work/game.log")"
-  xdotool key m n m y Return
-  window_named Zorbump 480x360 || fail "[$1] no select window: $(cat "$work/game.log")"
+# Runs the given xdotool commands until a window of this caption and size shows, a few times over:
+# a window that has only just appeared may not have the keyboard yet.
+until_window() {
+  local caption=$1 size=$2
+  shift 2
+  for _ in 1 2 3 4 5; do
+    "$@"
+    window_named "$caption" "$size" 20 && return 0
+    kill -0 "$game_pid" 2>/dev/null || return 1
+  done
+  return 1
+}
+take_and_confirm() {
   xdotool keydown z
   sleep 0.25
-  xdotool keyup z
-  xdotool key Return
-  window_named ZorbumpX 480x360 || fail "[$1] no match window: $(cat "$work/game.log")"
+  xdotool keyup z key Return
+}
+
+# Starts the game with SDL_AUDIODRIVER=$1, plays it through, and checks its end and its output.
+play() {
+  # On a machine shared with other X servers the display can refuse a first connection; the game
+  # then ends at once saying so, and is started again.
+  for _ in 1 2 3; do
+    SDL_AUDIODRIVER=$1 "$game" >"$work/game.log" 2>&1 &
+    game_pid=$!
+    sleep 0.5
+    kill -0 "$game_pid" 2>/dev/null && break
+    grep -q 'cannot open a display' "$work/game.log" || break
+    wait "$game_pid"
+  done
+  # Every window is centred: with the pointer in the middle, keys reach the one shown even when
+  # the server gives the keyboard to the window under the pointer.
+  xdotool mousemove 320 240
+  window_named Zorbump 256x239 || fail "[$1] no title window: $(cat "$work/game.log")"
+  xdotool key m n m y
+  until_window Zorbump 480x360 xdotool key Return || fail "[$1] no select window: $(cat "$work/game.log")"
+  until_window ZorbumpX 480x360 take_and_confirm || fail "[$1] no match window: $(cat "$work/game.log")"
   # A little play with sound: the person swings and charges, the computers play on.
   xdotool keydown z
   sleep 0.5
@@ -68,8 +93,7 @@ play() {
   xdotool keyup g keyup j keyup z
   xdotool key m m
   sleep 0.5
-  xdotool key Escape
-  window_named Zorbump 256x239 || fail "[$1] Escape did not return to the title"
+  until_window Zorbump 256x239 xdotool key Escape || fail "[$1] Escape did not return to the title"
   xdotool key y Return
   for _ in $(seq 100); do
     kill -0 "$game_pid" 2>/dev/null || break
