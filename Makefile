@@ -50,6 +50,7 @@ windows-zip: windows
 # game's title window and a short match.
 windows-test: windows-zip
 	scripts/install-deps test
+	cmake --build build -j $(JOBS) --target zorbump-sim
 	tests/windows/run-wine-tests build build-windows
 
 bench:
