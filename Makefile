@@ -31,15 +31,15 @@ test:
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 # The Windows executables are cross-built with MinGW-w64. The programs that run while building (the
-# icon's writer) come from the native tree, built first; SDL2 comes from ~/.cache/zorbump, built
-# from Debian's source the first time.
+# icon's writer) come from the native tree, built first; SDL2 (and ENet, once the game plays
+# online) come from ~/.cache/zorbump, built from Debian's sources the first time.
 windows:
 	scripts/install-deps windows
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS) >/dev/null
 	cmake --build build -j $(JOBS) --target zorbump-icon zorbump-fonttable
-	sdl2="$$(scripts/windows-deps sdl2)" && \
+	sdl2="$$(scripts/windows-deps sdl2)" && enet="$$($(if $(wildcard src/net),scripts/windows-deps enet,true))" && \
 	  cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE="$(CURDIR)/cmake/mingw-w64-x86_64.cmake" \
-	    -DCMAKE_BUILD_TYPE=Release -DZORBUMP_SDL2_PREFIX="$$sdl2" \
+	    -DCMAKE_BUILD_TYPE=Release -DZORBUMP_SDL2_PREFIX="$$sdl2" -DZORBUMP_ENET_PREFIX="$$enet" \
 	    -DZORBUMP_BUILD_TOOLS="$(CURDIR)/build/ZorbumpBuildTools.cmake" $(WERROR) >/dev/null
 	cmake --build build-windows -j $(JOBS)
 
@@ -50,6 +50,7 @@ windows-zip: windows
 # game's title window and a short match.
 windows-test: windows-zip
 	scripts/install-deps test
+	cmake --build build -j $(JOBS) --target zorbump-sim
 	tests/windows/run-wine-tests build build-windows
 
 bench:
