@@ -8,7 +8,7 @@ JOBS ?= 2
 CMAKE_FLAGS ?=
 WERROR := $(if $(CI),-DZORBUMP_WERROR=ON,)
 
-.PHONY: play test sim bench build clean windows windows-zip windows-test
+.PHONY: play test sim bench build clean windows windows-zip windows-test web
 
 build:
 	scripts/install-deps build
@@ -29,6 +29,8 @@ test:
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DZORBUMP_SANITIZE=ON $(WERROR) $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	$(MAKE) web
+	tests/web/run-web-tests build-web build
 
 # The Windows executables are cross-built with MinGW-w64. The programs that run while building (the
 # icon's writer) come from the native tree, built first; SDL2 (and ENet, once the game plays
@@ -42,6 +44,19 @@ windows:
 	    -DCMAKE_BUILD_TYPE=Release -DZORBUMP_SDL2_PREFIX="$$sdl2" -DZORBUMP_ENET_PREFIX="$$enet" \
 	    -DZORBUMP_BUILD_TOOLS="$(CURDIR)/build/ZorbumpBuildTools.cmake" $(WERROR) >/dev/null
 	cmake --build build-windows -j $(JOBS)
+
+# The browser build with Debian's Emscripten, into build-web/ (index.html, zorbump.js, zorbump.wasm);
+# its CMake tree is build-web-tree/. SDL2 comes from ~/.cache/zorbump, built from Debian's source the
+# first time; the typeface's table and the icon from the native tree, built first.
+web:
+	scripts/install-deps web
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS) >/dev/null
+	cmake --build build -j $(JOBS) --target zorbump-icon zorbump-fonttable
+	sdl2="$$(scripts/web-deps)" && \
+	  NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B build-web-tree -DCMAKE_BUILD_TYPE=Release \
+	    -DZORBUMP_SDL2_PREFIX="$$sdl2" -DZORBUMP_WEB_OUTPUT="$(CURDIR)/build-web" \
+	    -DZORBUMP_BUILD_TOOLS="$(CURDIR)/build/ZorbumpBuildTools.cmake" $(WERROR) >/dev/null
+	NODE_PATH=/usr/share/nodejs cmake --build build-web-tree -j $(JOBS)
 
 windows-zip: windows
 	scripts/windows-zip build-windows
@@ -62,4 +77,4 @@ bench:
 	scripts/measure-audio build-bench
 
 clean:
-	rm -rf build build-sanitize build-bench build-windows
+	rm -rf build build-sanitize build-bench build-windows build-web build-web-tree

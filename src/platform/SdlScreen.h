@@ -63,13 +63,15 @@ class SdlScreen {
 
     DisplayOptions Options;
     int32_t Scale = 0;         // 0 until the first window is made
-    double PixelsPerPoint = 1; // more than 1 on a high-density display
+    // The desktop's alone (the page scales the canvas itself and keeps the browser's pointer).
+    [[maybe_unused]] double PixelsPerPoint = 1; // more than 1 on a high-density display
     std::map<uint32_t, Entry> Windows;
     uint32_t ShownLast = 0;
     uint32_t LastId = 0; // the browser's windows are numbered by the game
     // The mouse pointer, shared by every window, at each scale it has been shown at.
-    const Surface *PointerImage = nullptr, *PointerMask = nullptr;
-    int32_t PointerHotX = 0, PointerHotY = 0;
+    [[maybe_unused]] const Surface *PointerImage = nullptr;
+    [[maybe_unused]] const Surface *PointerMask = nullptr;
+    [[maybe_unused]] int32_t PointerHotX = 0, PointerHotY = 0;
     std::map<int32_t, SDL_Cursor *> Pointers;
-    int32_t PointerScale = 0;
+    [[maybe_unused]] int32_t PointerScale = 0;
 };

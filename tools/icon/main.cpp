@@ -2,8 +2,11 @@
 // at each size Windows shows (title bar, task bar, Explorer's views). Run at build time, on the
 // build machine, for the Windows executables' resources.
 //
-//   zorbump-icon OUTPUT.ico
+//   zorbump-icon OUTPUT.ico [SIZE...]
+//
+// Without sizes, every size Windows shows; the browser's page takes one small one.
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -12,11 +15,21 @@
 #include "tools/icon/Ico.h"
 
 int main(int argc, char **argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: zorbump-icon OUTPUT.ico\n");
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: zorbump-icon OUTPUT.ico [SIZE...]\n");
         return 2;
     }
-    const int32_t Sizes[] = {16, 24, 32, 48, 64, 128, 256};
+    std::vector<int32_t> Sizes = {16, 24, 32, 48, 64, 128, 256};
+    if (argc > 2) {
+        Sizes.clear();
+        for (int Arg = 2; Arg < argc; ++Arg) {
+            Sizes.push_back(std::atoi(argv[Arg]));
+            if (Sizes.back() < 16 || Sizes.back() > 256) {
+                std::fprintf(stderr, "zorbump-icon: sizes run from 16 to 256, not %s\n", argv[Arg]);
+                return 2;
+            }
+        }
+    }
     std::vector<Surface> Pictures(2 * std::size(Sizes));
     std::vector<IcoImage> Images;
     for (size_t I = 0; I < std::size(Sizes); ++I) {
