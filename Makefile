@@ -8,7 +8,7 @@ JOBS ?= 2
 CMAKE_FLAGS ?=
 WERROR := $(if $(CI),-DZORBUMP_WERROR=ON,)
 
-.PHONY: play test sim bench build clean windows windows-zip windows-test web
+.PHONY: play test sim bench build clean windows windows-zip windows-test web install package
 
 build:
 	scripts/install-deps build
@@ -44,6 +44,17 @@ windows:
 	    -DCMAKE_BUILD_TYPE=Release -DZORBUMP_SDL2_PREFIX="$$sdl2" -DZORBUMP_ENET_PREFIX="$$enet" \
 	    -DZORBUMP_BUILD_TOOLS="$(CURDIR)/build/ZorbumpBuildTools.cmake" $(WERROR) >/dev/null
 	cmake --build build-windows -j $(JOBS)
+
+# Installs the game under PREFIX (default /usr/local): the game and the tool in PREFIX/games, the
+# menu entry, icons, metainfo, manual pages and licences under PREFIX/share.
+PREFIX ?= /usr/local
+install: build
+	cmake --install build --prefix "$(PREFIX)"
+
+# The Debian package, build/zorbump_VERSION_amd64.deb.
+package: build
+	cd build && cpack -G DEB >/dev/null
+	@ls build/zorbump_*_amd64.deb
 
 # The browser build with Debian's Emscripten, into build-web/ (index.html, zorbump.js, zorbump.wasm);
 # its CMake tree is build-web-tree/. SDL2 comes from ~/.cache/zorbump, built from Debian's source the

@@ -70,9 +70,10 @@ std::vector<uint8_t> Stored(const std::vector<uint8_t> &Raw) {
 
 } // namespace
 
-std::vector<uint8_t> EncodePng(const Surface &Picture) {
+std::vector<uint8_t> EncodePng(const Surface &Picture, const Surface *Mask) {
+    const size_t Channels = Mask != nullptr ? 4 : 3;
     std::vector<uint8_t> Raw;
-    Raw.reserve(static_cast<size_t>(Picture.Height) * (1 + 3 * static_cast<size_t>(Picture.Width)));
+    Raw.reserve(static_cast<size_t>(Picture.Height) * (1 + Channels * static_cast<size_t>(Picture.Width)));
     for (int32_t Y = 0; Y < Picture.Height; ++Y) {
         Raw.push_back(0); // no filter
         for (int32_t X = 0; X < Picture.Width; ++X) {
@@ -80,12 +81,17 @@ std::vector<uint8_t> EncodePng(const Surface &Picture) {
             Raw.push_back(static_cast<uint8_t>(Pixel));
             Raw.push_back(static_cast<uint8_t>(Pixel >> 8));
             Raw.push_back(static_cast<uint8_t>(Pixel >> 16));
+            if (Mask != nullptr) {
+                // White in the mask is see-through.
+                Raw.push_back((Mask->At(X, Y) & 0xFFFFFF) == 0xFFFFFF ? 0 : 255);
+            }
         }
     }
     std::vector<uint8_t> Header;
     PutBig(Header, static_cast<uint32_t>(Picture.Width));
     PutBig(Header, static_cast<uint32_t>(Picture.Height));
-    Header.insert(Header.end(), {8, 2, 0, 0, 0}); // 8 bits, RGB, deflate, no filter choice, no interlace
+    // 8 bits, RGB or RGB with alpha, deflate, no filter choice, no interlace.
+    Header.insert(Header.end(), {8, static_cast<uint8_t>(Mask != nullptr ? 6 : 2), 0, 0, 0});
     std::vector<uint8_t> Out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     PutChunk(Out, "IHDR", Header);
     PutChunk(Out, "IDAT", Stored(Raw));

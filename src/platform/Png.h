@@ -7,8 +7,9 @@
 
 #include "platform/Surface.h"
 
-// The bytes of a PNG file of the picture (8-bit RGB).
-std::vector<uint8_t> EncodePng(const Surface &Picture);
+// The bytes of a PNG file of the picture: 8-bit RGB, or with a mask (white = see-through) RGB with
+// alpha.
+std::vector<uint8_t> EncodePng(const Surface &Picture, const Surface *Mask = nullptr);
 
 // Writes Picture to Path. On failure returns false and puts the reason in Error.
 bool WritePng(const Surface &Picture, const std::string &Path, std::string &Error);
