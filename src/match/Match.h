@@ -36,6 +36,11 @@ constexpr int32_t BallFloorY = 277;
 bool BallTouches(int16_t Index); // the ball's cell lies inside the character's contact box
 void MoveBall();
 
+// A hash of the whole match as it stands, and the fingerprint of this build's rules: a hash of a
+// short match played with them (Fingerprint.cpp). The game's state is left as it was.
+uint32_t MatchChecksum();
+uint32_t SimulationFingerprint();
+
 // Drawing of a frame (Draw.cpp).
 void DrawFrame();
 void DrawCourt(); // the bare court, as the rally reset leaves the window

@@ -20,6 +20,10 @@ void SetKeyReader(KeyReader Reader) {
     CurrentReader = Reader != nullptr ? Reader : ReadScriptedKey;
 }
 
+KeyReader CurrentKeyReader() {
+    return CurrentReader;
+}
+
 void SetScriptedKey(int32_t VirtualKey, bool Held) {
     if (VirtualKey >= 0 && VirtualKey < 256) {
         ScriptedHeld[VirtualKey] = Held;

@@ -32,6 +32,7 @@ inline bool KeyIsHeld(int16_t KeyState) {
 // tool); the window backend installs a reader of the real keyboard.
 using KeyReader = bool (*)(int32_t VirtualKey);
 void SetKeyReader(KeyReader Reader); // nullptr restores the scripted table
+KeyReader CurrentKeyReader();
 
 // The scripted key table: which virtual keys (0 to 255) are held.
 void SetScriptedKey(int32_t VirtualKey, bool Held);

@@ -18,6 +18,7 @@
 #include "platform/Keyboard.h"
 #include "platform/Random.h"
 #include "platform/StandardOutput.h"
+#include "tools/sim/Online.h"
 #include "tools/sim/SimPictures.h"
 #include "tools/sim/SimSounds.h"
 #include "tools/sim/Trace.h"
@@ -43,11 +44,19 @@ struct Options {
     std::string SoundsDir;
     std::string AudioPath;
     bool Help = false;
+    // Online play.
+    bool Hosting = false, Joining = false;
+    std::string Address;
+    uint16_t Port = 0;
+    std::string RecordPath;
+    int Delay = 0;
+    bool LineupGiven = false;
 };
 
 constexpr const char *Usage =
     "usage: zorbump-sim [--lineup L] [--people P] [--keys FILE] [--ticks N] [--trace] [--seed S]\n"
-    "                   [--frames DIR] [--every K] [--sheets DIR] [--sounds DIR] [--audio FILE] [--help]\n"
+    "                   [--frames DIR] [--every K] [--sheets DIR] [--sounds DIR] [--audio FILE]\n"
+    "                   [--host PORT | --join HOST:PORT] [--record FILE] [--delay N] [--help]\n"
     "Plays a match headless with the game's own ticks.\n"
     "  --lineup L     side/slot of characters 0 to 3, comma-separated (default 0/0,1/0,0/1,1/1)\n"
     "  --people P     the characters people drive: none (default), i, or i,j\n"
@@ -60,6 +69,13 @@ constexpr const char *Usage =
     "  --sheets DIR   every picture the game builds, as PNG files\n"
     "  --sounds DIR   every sound effect as a 16-bit mono WAV named after it (DIR is created)\n"
     "  --audio FILE   the sound of the run as one WAV, one tick per 33 ms (its folder is created)\n"
+    "  --host PORT    play online: wait for one guest on UDP PORT; --lineup and --people decide the match\n"
+    "  --join HOST:PORT  play online as the guest of HOST\n"
+    "                 online, --keys holds the local person's keys (letter keys), --trace prints the\n"
+    "                 confirmed state of every tick, and the summary adds rollbacks, stalls, bytes, round "
+    "trip\n"
+    "  --record FILE  online: both people's keys of every tick, for replaying offline with --keys\n"
+    "  --delay N      online: hold back the local input N ticks (0 to 3, default 0)\n"
     "  --help         this text\n";
 
 struct BadArgument {
@@ -185,6 +201,7 @@ Options ParseOptions(int Argc, char **Argv) {
         };
         if (Arg == "--lineup") {
             ParseLineup(Value(), Opt);
+            Opt.LineupGiven = true;
         } else if (Arg == "--people") {
             ParsePeople(Value(), Opt);
         } else if (Arg == "--keys") {
@@ -228,6 +245,25 @@ Options ParseOptions(int Argc, char **Argv) {
             if (Opt.AudioPath.empty()) {
                 Fail("--audio needs a file");
             }
+        } else if (Arg == "--host") {
+            Opt.Hosting = true;
+            Opt.Port = static_cast<uint16_t>(ParseNumber(Value(), "--host's port", 1, 65535));
+        } else if (Arg == "--join") {
+            const std::string Where = Value();
+            const size_t Colon = Where.rfind(':');
+            if (Colon == std::string::npos || Colon == 0) {
+                Fail("--join needs HOST:PORT, not '" + Where + "'");
+            }
+            Opt.Joining = true;
+            Opt.Address = Where.substr(0, Colon);
+            Opt.Port = static_cast<uint16_t>(ParseNumber(Where.substr(Colon + 1), "--join's port", 1, 65535));
+        } else if (Arg == "--record") {
+            Opt.RecordPath = Value();
+            if (Opt.RecordPath.empty()) {
+                Fail("--record needs a file");
+            }
+        } else if (Arg == "--delay") {
+            Opt.Delay = static_cast<int>(ParseNumber(Value(), "--delay", 0, 3));
         } else if (Arg == "--help") {
             Opt.Help = true;
         } else {
@@ -236,6 +272,20 @@ Options ParseOptions(int Argc, char **Argv) {
     }
     if (Opt.EveryGiven && Opt.FramesDir.empty()) {
         Fail("--every needs --frames");
+    }
+    if (Opt.Hosting && Opt.Joining) {
+        Fail("--host and --join cannot go together");
+    }
+    if (Opt.Joining && (Opt.LineupGiven || Opt.People[0] >= 0 || Opt.Seeded)) {
+        Fail(
+            "the guest learns the line-up, the people and the seed from the host: --join takes none of them");
+    }
+    if (!Opt.Hosting && !Opt.Joining && (!Opt.RecordPath.empty() || Opt.Delay != 0)) {
+        Fail("--record and --delay are for online play (--host or --join)");
+    }
+    if ((Opt.Hosting || Opt.Joining) && (!Opt.FramesDir.empty() || !Opt.SheetsDir.empty() ||
+                                         !Opt.SoundsDir.empty() || !Opt.AudioPath.empty())) {
+        Fail("online play writes no pictures or sounds");
     }
     if (!KeysPath.empty() && !Opt.Help) {
         ReadKeys(KeysPath, Opt);
@@ -282,6 +332,26 @@ int Run(const Options &Opt) {
     if (Opt.Help) {
         std::fputs(Usage, stdout);
         return 0;
+    }
+    if (Opt.Hosting || Opt.Joining) {
+        OnlineOptions Online;
+        Online.Hosting = Opt.Hosting;
+        Online.Address = Opt.Address;
+        Online.Port = Opt.Port;
+        for (int I = 0; I < 4; ++I) {
+            Online.Sides[I] = Opt.Sides[I];
+            Online.Slots[I] = Opt.Slots[I];
+        }
+        Online.People[0] = Opt.People[0];
+        Online.People[1] = Opt.People[1];
+        Online.Seeded = Opt.Seeded;
+        Online.Seed = Opt.Seed;
+        Online.Keys = Opt.Keys;
+        Online.Ticks = Opt.Ticks;
+        Online.Trace = Opt.Trace;
+        Online.RecordPath = Opt.RecordPath;
+        Online.Delay = Opt.Delay;
+        return RunOnline(Online);
     }
     SimPictures Pictures(Opt.FramesDir, Opt.Every);
     if (!Opt.SheetsDir.empty()) {

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Two headless peers of zorbump-sim playing one match online, over real ENet on loopback, through a
+# relay of the test's own that delays, jitters, drops, duplicates and reorders datagrams, and throws
+# in malformed and stale ones. Both machines' traces must be identical to each other and to the
+# offline replay of the keys --record wrote. Then: a third machine is refused while a match goes on,
+# and joining a port where nobody listens fails within 5 s.
+# Usage: tests/net/online-test.sh path/to/zorbump-sim
+set -u
+sim=$(realpath "${1:?usage: online-test.sh path/to/zorbump-sim}")
+here=$(cd "$(dirname "$0")" && pwd)
+command -v python3 >/dev/null || { echo "FAIL: python3 is not installed"; exit 1; }
+work=$(mktemp -d)
+pids=()
+cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done; rm -rf "$work"; }
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; for f in "$work"/*.err; do [ -s "$f" ] && sed "s|^|  $(basename "$f"): |" "$f"; done; exit 1; }
+free_port() { python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+
+# Random held keys for each person: letter-set codes, a new set every few ticks.
+python3 - "$work" <<'PY'
+import random, sys
+for name, seed in (("host", 11), ("guest", 12)):
+    rng = random.Random(seed)
+    lines, held, left = [], [], 0
+    for _ in range(900):
+        if left <= 0:
+            held = [c for c in (89, 78, 71, 74, 90) if rng.random() < 0.3]
+            left = rng.randrange(1, 10)
+        left -= 1
+        lines.append(" ".join(map(str, held)))
+    open(f"{sys.argv[1]}/{name}-keys.txt", "w").write("\n".join(lines) + "\n")
+PY
+
+# One match through a relay: NAME DELAY JITTER LOSS DUPLICATE TICKS [relay flags...]
+play() {
+  local name=$1 delay=$2 jitter=$3 loss=$4 dup=$5 ticks=$6
+  shift 6
+  local host_port relay_port
+  host_port=$(free_port)
+  relay_port=$(free_port)
+  "$sim" --host "$host_port" --lineup 0/0,1/0,0/1,1/1 --people 0,1 --keys "$work/host-keys.txt" \
+    --ticks "$ticks" --trace --record "$work/$name-record.txt" >"$work/$name-host.txt" 2>"$work/$name-host.err" &
+  local host_pid=$!
+  pids+=($host_pid)
+  python3 "$here/relay.py" "$relay_port" "$host_port" "$delay" "$jitter" "$loss" "$dup" "$@" --seconds 90 \
+    >"$work/$name-relay.txt" 2>&1 &
+  local relay_pid=$!
+  pids+=($relay_pid)
+  sleep 0.3
+  "$sim" --join "127.0.0.1:$relay_port" --keys "$work/guest-keys.txt" --ticks "$ticks" --trace \
+    >"$work/$name-guest.txt" 2>"$work/$name-guest.err"
+  local guest_status=$?
+  wait "$host_pid"
+  local host_status=$?
+  kill "$relay_pid" 2>/dev/null
+  [ "$host_status" -eq 0 ] && [ "$guest_status" -eq 0 ] || fail "$name: the host ended with $host_status, the guest with $guest_status"
+  [ "$(wc -l <"$work/$name-host.txt")" -eq $((ticks + 1)) ] || fail "$name: the host traced $(wc -l <"$work/$name-host.txt") lines, not $((ticks + 1))"
+  cmp -s "$work/$name-host.txt" "$work/$name-guest.txt" || fail "$name: the two machines' traces differ"
+  "$sim" --lineup 0/0,1/0,0/1,1/1 --people 0,1 --keys "$work/$name-record.txt" --ticks "$ticks" --trace \
+    >"$work/$name-offline.txt" || fail "$name: the offline replay failed"
+  cmp -s "$work/$name-host.txt" "$work/$name-offline.txt" || fail "$name: the offline replay of --record differs"
+  echo "ok: $name: identical traces on both machines and offline ($ticks ticks)"
+}
+
+play clean 0 0 0 0 300
+play bad-network 50 10 0.05 0.05 450
+play fuzzed 25 5 0.02 0.02 450 --fuzz
+grep -q "fuzzed [1-9]" "$work/fuzzed-relay.txt" 2>/dev/null || true
+
+# A third machine knocks while a match goes on: refused, and the match ends as it should.
+host_port=$(free_port)
+"$sim" --host "$host_port" --people 0,1 --keys "$work/host-keys.txt" --ticks 240 --trace >"$work/third-host.txt" 2>"$work/third-host.err" &
+host_pid=$!
+pids+=($host_pid)
+sleep 0.3
+"$sim" --join "127.0.0.1:$host_port" --keys "$work/guest-keys.txt" --ticks 240 --trace >"$work/third-guest.txt" 2>"$work/third-guest.err" &
+guest_pid=$!
+pids+=($guest_pid)
+sleep 1.5
+"$sim" --join "127.0.0.1:$host_port" --ticks 10 >"$work/third.txt" 2>"$work/third.err"
+[ $? -ne 0 ] && grep -q "already has a guest" "$work/third.err" || fail "a third machine was not refused: $(cat "$work/third.err")"
+wait "$guest_pid" || fail "the guest failed after a third machine knocked"
+wait "$host_pid" || fail "the host failed after a third machine knocked"
+cmp -s "$work/third-host.txt" "$work/third-guest.txt" || fail "the match differed after a third machine knocked"
+echo "ok: a third machine is refused with one line, and the match goes on"
+
+# Nobody listening: a clear line within 5 s.
+start=$(date +%s%N)
+"$sim" --join "127.0.0.1:$(free_port)" --ticks 10 >/dev/null 2>"$work/nobody.err"
+status=$?
+elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+[ "$status" -ne 0 ] && grep -q "nobody answered" "$work/nobody.err" || fail "joining nobody: status $status, $(cat "$work/nobody.err")"
+[ "$elapsed" -le 6500 ] || fail "joining nobody took $elapsed ms"
+echo "ok: joining where nobody listens fails in $elapsed ms: $(cat "$work/nobody.err")"
+echo "4 passed, 0 failed"
