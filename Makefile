@@ -36,7 +36,7 @@ test:
 windows:
 	scripts/install-deps windows
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS) >/dev/null
-	cmake --build build -j $(JOBS) --target zorbump-icon
+	cmake --build build -j $(JOBS) --target zorbump-icon zorbump-font
 	sdl2="$$(scripts/windows-deps sdl2)" && \
 	  cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE="$(CURDIR)/cmake/mingw-w64-x86_64.cmake" \
 	    -DCMAKE_BUILD_TYPE=Release -DZORBUMP_SDL2_PREFIX="$$sdl2" \
@@ -58,6 +58,7 @@ bench:
 	cmake --build build-bench -j $(JOBS)
 	./build-bench/zorbump_bench
 	scripts/measure-windows build-bench/zorbump
+	scripts/measure-startup build-bench/zorbump
 	scripts/measure-audio build-bench
 
 clean:

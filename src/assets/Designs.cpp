@@ -1,7 +1,6 @@
 #include "assets/Designs.h"
 
 #include "assets/Pictures.h"
-#include "platform/Font.h"
 
 namespace {
 
@@ -53,20 +52,4 @@ void DressWindow(Form &Window) {
     const Typ_Pictures &Pictures = GetPictures();
     Window.SetIcon(&Pictures.Icon32, &Pictures.Icon32Mask);
     Window.SetMousePointer(&Pictures.Cursor, &Pictures.CursorMask, CursorHotX, CursorHotY);
-}
-
-void KeepWindowText() {
-    auto Keep = [](const LabelDesign &Label) { KeepCharacters(Label.FontPixels, Label.Caption); };
-    for (const LabelDesign &Label : TitleWordDesigns) {
-        Keep(Label);
-    }
-    for (const LabelDesign &Label : PlayerItemDesigns) {
-        Keep(Label);
-    }
-    for (const LabelDesign &Label : SelectTitleDesigns) {
-        Keep(Label);
-    }
-    KeepCharacters(PlayDesigns[0].FontPixels, "1P2PCOM");
-    KeepCharacters(MainFontPixels, " 0123456789");
-    ReleaseTypeface();
 }

@@ -38,9 +38,5 @@ extern const PictureDesign FaceDesigns[4];      // the framed faces, by characte
 extern const LabelDesign SelectTitleDesigns[5]; // "PLAYERS", "SELECT", their shadows, the hint
 constexpr uint32_t SelectTickInterval = 100;
 
-// Renders every character the windows show, at its size, then frees the typeface itself: once
-// the characters are kept, the face's memory is not needed for the rest of the run.
-void KeepWindowText();
-
 // Gives a window the game's icon and mouse pointer.
 void DressWindow(Form &Window);

@@ -105,7 +105,6 @@ void Frm_Main::ReturnToTitle() {
 }
 
 void RunProgram() {
-    KeepWindowText();
     Frm_Main Main;
     Main.Show();
     RunEventLoop();

@@ -1,11 +1,10 @@
-// The embedded typeface, rendered with SDL2_ttf. Text is drawn without blending: a pixel is either
-// the text colour or left alone, so every frame is the same bit for bit. Each character is rendered
-// once and kept as runs of covered pixels; a string is laid out from them once and kept too, so
-// drawing it again is a few fills.
+// The embedded typeface, drawn from the table the build rendered (platform/FontTable.h). Text is
+// drawn without blending: a pixel is either the text colour or left alone, so every frame is the
+// same bit for bit. A string is laid out from its characters' runs once and kept, so drawing it
+// again is a few fills.
 #include "platform/Font.h"
 
-#include <SDL.h>
-#include <SDL_ttf.h>
+#include "platform/FontTable.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -15,10 +14,6 @@
 #include <memory>
 #include <vector>
 
-// The font's bytes, placed in the executable by the build.
-extern "C" const unsigned char ZorbumpFontBegin[];
-extern "C" const unsigned char ZorbumpFontEnd[];
-
 namespace {
 
 // Covered pixels of one row: Length pixels from X, on row Y of the line.
@@ -26,44 +21,10 @@ struct Run {
     int32_t Y, X, Length;
 };
 
-struct Glyph {
-    int32_t Advance = 0;
-    std::vector<Run> Runs; // relative to the pen position and the top of the line
-};
-
 struct RenderedText {
     int32_t Width = 0;
     std::vector<Run> Runs;
 };
-
-[[noreturn]] void FontFault(const char *What) {
-    // Only a broken build gets here: the font is part of the executable.
-    std::fprintf(stderr, "zorbump: %s: %s\n", What, TTF_GetError());
-    std::abort();
-}
-
-// The runs of a solid (8-bit, index 0 = background) rendering.
-std::vector<Run> RunsOf(SDL_Surface *Rendered) {
-    std::vector<Run> Runs;
-    SDL_LockSurface(Rendered);
-    for (int32_t Y = 0; Y < Rendered->h; ++Y) {
-        const uint8_t *Row =
-            static_cast<const uint8_t *>(Rendered->pixels) + static_cast<size_t>(Y) * Rendered->pitch;
-        for (int32_t X = 0; X < Rendered->w;) {
-            if (Row[X] == 0) {
-                ++X;
-                continue;
-            }
-            const int32_t Start = X;
-            while (X < Rendered->w && Row[X] != 0) {
-                ++X;
-            }
-            Runs.push_back(Run{Y, Start, X - Start});
-        }
-    }
-    SDL_UnlockSurface(Rendered);
-    return Runs;
-}
 
 // Decodes UTF-8; a malformed byte stands for U+FFFD.
 std::vector<uint32_t> CodePoints(const std::string &Utf8) {
@@ -94,10 +55,8 @@ std::vector<uint32_t> CodePoints(const std::string &Utf8) {
 } // namespace
 
 struct Typ_Font {
-    int32_t PixelHeight = 0;
-    int32_t LineHeight = 0;
-    std::vector<int32_t> UnderlineRows; // rows of the line the face's underline covers
-    mutable std::map<uint32_t, Glyph> Glyphs;
+    const FontTableSize *Table = nullptr;
+    std::vector<int32_t> UnderlineRows; // rows of the line the underline covers
     // Kept strings, plain and underlined. Looked up by the caller's own string, so a lookup
     // allocates nothing.
     mutable std::map<std::string, RenderedText, std::less<>> Plain;
@@ -106,72 +65,39 @@ struct Typ_Font {
 
 namespace {
 
-// One face serves every size: it is set to the size asked for before each use. A face of this
-// typeface costs over a megabyte once opened, so one for each of the windows' seven sizes would
-// more than double the game's memory.
-TTF_Font *Face = nullptr;
-int32_t FaceHeight = 0;
-
-TTF_Font *FaceAt(int32_t PixelHeight) {
-    if (Face == nullptr) {
-        if (TTF_WasInit() == 0 && TTF_Init() != 0) {
-            FontFault("cannot start the font renderer");
-        }
-        SDL_RWops *Bytes =
-            SDL_RWFromConstMem(ZorbumpFontBegin, static_cast<int>(ZorbumpFontEnd - ZorbumpFontBegin));
-        // At the renderer's 72 dots per inch a point is a pixel, so the size asked for is the
-        // height of the character's em square in pixels.
-        Face = TTF_OpenFontRW(Bytes, 1, PixelHeight);
-        if (Face == nullptr) {
-            FontFault("cannot open the built-in font");
-        }
-        TTF_SetFontHinting(Face, TTF_HINTING_MONO);
-        FaceHeight = PixelHeight;
-    } else if (FaceHeight != PixelHeight) {
-        if (TTF_SetFontSize(Face, PixelHeight) != 0) {
-            FontFault("cannot size the built-in font");
-        }
-        FaceHeight = PixelHeight;
-    }
-    return Face;
+// The size's entry for a character, or null when the build did not render it there.
+const FontTableGlyph *Find(const FontTableSize &Size, uint32_t Point) {
+    const FontTableGlyph *End = Size.Glyphs + Size.GlyphCount;
+    const FontTableGlyph *Found = std::lower_bound(
+        Size.Glyphs, End, Point, [](const FontTableGlyph &G, uint32_t P) { return G.Point < P; });
+    return Found != End && Found->Point == Point ? Found : nullptr;
 }
 
-const Glyph &KeptGlyph(const Typ_Font &Font, uint32_t Point) {
-    auto Found = Font.Glyphs.find(Point);
-    if (Found != Font.Glyphs.end()) {
-        return Found->second;
-    }
-    Glyph G;
-    TTF_Font *Face = FaceAt(Font.PixelHeight);
-    // The face has no full-width Latin letters, digits and signs: draw the half-width one in the
-    // middle of a full-width cell, as a Japanese face does.
-    const bool FullWidthForm = Point >= 0xFF01 && Point <= 0xFF5E && !TTF_GlyphIsProvided32(Face, Point);
-    const uint32_t Drawn = FullWidthForm ? Point - 0xFEE0 : Point;
-    int MinX = 0, MaxX = 0, MinY = 0, MaxY = 0, Advance = 0;
-    TTF_GlyphMetrics32(Face, Drawn, &MinX, &MaxX, &MinY, &MaxY, &Advance);
-    G.Advance = Advance;
-    TTF_SetFontStyle(Face, TTF_STYLE_NORMAL);
-    if (SDL_Surface *Rendered = TTF_RenderGlyph32_Solid(Face, Drawn, SDL_Color{255, 255, 255, 255})) {
-        G.Runs = RunsOf(Rendered);
-        SDL_FreeSurface(Rendered);
-    }
-    if (FullWidthForm) {
-        G.Advance = 2 * Advance;
-        for (Run &R : G.Runs) {
-            R.X += Advance / 2;
+const FontTableSize *TableAt(int32_t PixelHeight) {
+    for (size_t I = 0; I < FontTableSizeCount; ++I) {
+        if (FontTableSizes[I].PixelHeight == PixelHeight) {
+            return &FontTableSizes[I];
         }
     }
-    return Font.Glyphs.emplace(Point, std::move(G)).first->second;
+    return nullptr;
 }
 
 RenderedText Layout(const Typ_Font &Font, const std::string &Utf8, bool Underline) {
     RenderedText Text;
+    const FontTableSize &Size = *Font.Table;
     for (uint32_t Point : CodePoints(Utf8)) {
-        const Glyph &G = KeptGlyph(Font, Point);
-        for (const Run &R : G.Runs) {
-            Text.Runs.push_back(Run{R.Y, Text.Width + R.X, R.Length});
+        const FontTableGlyph *G = Find(Size, Point);
+        if (G == nullptr) {
+            // A character the build did not render (a test checks every text of the windows):
+            // left blank, half a cell wide, so the rest of the text keeps its place.
+            Text.Width += Size.PixelHeight / 2;
+            continue;
         }
-        Text.Width += G.Advance;
+        for (uint32_t I = G->FirstRun; I < G->FirstRun + G->RunCount; ++I) {
+            const uint8_t *R = Size.Runs + 3 * static_cast<size_t>(I);
+            Text.Runs.push_back(Run{R[0], Text.Width + R[1], R[2]});
+        }
+        Text.Width += G->Advance;
     }
     if (Underline && Text.Width > 0) {
         for (int32_t Row : Font.UnderlineRows) {
@@ -193,34 +119,31 @@ const RenderedText &Kept(const Typ_Font &Font, const std::string &Utf8, bool Und
 } // namespace
 
 const Typ_Font &GetFont(int32_t PixelHeight) {
-    // Sizes once opened live for the whole run, past the end of main: nothing closes them.
+    // Sizes once looked up live for the whole run, past the end of main: nothing closes them.
     static auto &Opened = *new std::map<int32_t, std::unique_ptr<Typ_Font>>;
     auto Found = Opened.find(PixelHeight);
     if (Found != Opened.end()) {
         return *Found->second;
     }
+    const FontTableSize *Table = TableAt(PixelHeight);
+    if (Table == nullptr) {
+        // Only a broken build gets here: the windows' sizes are fixed, and the build renders them.
+        std::fprintf(stderr, "zorbump: the built-in typeface has no size %d\n",
+                     static_cast<int>(PixelHeight));
+        std::abort();
+    }
     auto Font = std::make_unique<Typ_Font>();
-    Font->PixelHeight = PixelHeight;
-    TTF_Font *Face = FaceAt(PixelHeight);
-    Font->LineHeight = TTF_FontHeight(Face);
-    // Where the face puts its underline: the rows an underlined blank covers.
-    TTF_SetFontStyle(Face, TTF_STYLE_UNDERLINE);
-    if (SDL_Surface *Blank = TTF_RenderUTF8_Solid(Face, " ", SDL_Color{255, 255, 255, 255})) {
-        for (const Run &R : RunsOf(Blank)) {
-            if (Font->UnderlineRows.empty() || Font->UnderlineRows.back() != R.Y) {
-                Font->UnderlineRows.push_back(R.Y);
-            }
-        }
-        SDL_FreeSurface(Blank);
+    Font->Table = Table;
+    for (int32_t Row = 0; Row < Table->UnderlineRows; ++Row) {
+        Font->UnderlineRows.push_back(Table->UnderlineTop + Row);
     }
     // The face's own underline is a hairline at every size; large text gets a bolder one, in
     // keeping with the bold letters.
     while (!Font->UnderlineRows.empty() &&
            static_cast<int32_t>(Font->UnderlineRows.size()) < PixelHeight / 16 &&
-           Font->UnderlineRows.back() + 1 < Font->LineHeight) {
+           Font->UnderlineRows.back() + 1 < Table->LineHeight) {
         Font->UnderlineRows.push_back(Font->UnderlineRows.back() + 1);
     }
-    TTF_SetFontStyle(Face, TTF_STYLE_NORMAL);
     return *Opened.emplace(PixelHeight, std::move(Font)).first->second;
 }
 
@@ -245,33 +168,18 @@ int32_t TextWidth(const Typ_Font &Font, const std::string &Utf8) {
 }
 
 int32_t TextHeight(const Typ_Font &Font) {
-    return Font.LineHeight;
+    return Font.Table->LineHeight;
 }
 
-bool TypefaceCovers(const std::string &Utf8) {
-    TTF_Font *Face = FaceAt(GetFont(12).PixelHeight);
+bool TypefaceCovers(int32_t PixelHeight, const std::string &Utf8) {
+    const FontTableSize *Table = TableAt(PixelHeight);
+    if (Table == nullptr) {
+        return false;
+    }
     for (uint32_t Point : CodePoints(Utf8)) {
-        const bool FullWidthForm = Point >= 0xFF01 && Point <= 0xFF5E;
-        if (!TTF_GlyphIsProvided32(Face, Point) &&
-            !(FullWidthForm && TTF_GlyphIsProvided32(Face, Point - 0xFEE0))) {
+        if (Find(*Table, Point) == nullptr) {
             return false;
         }
     }
     return true;
-}
-
-void KeepCharacters(int32_t PixelHeight, const std::string &Utf8) {
-    const Typ_Font &Font = GetFont(PixelHeight);
-    for (uint32_t Point : CodePoints(Utf8)) {
-        KeptGlyph(Font, Point);
-    }
-}
-
-void ReleaseTypeface() {
-    if (Face != nullptr) {
-        TTF_CloseFont(Face);
-        Face = nullptr;
-        FaceHeight = 0;
-        TTF_Quit();
-    }
 }

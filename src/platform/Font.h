@@ -1,5 +1,5 @@
-// The game's one typeface, a bold fixed-pitch Japanese Gothic embedded in the executable, drawn
-// crisply (no blending) onto surfaces at the character heights the windows use.
+// The game's one typeface, a bold fixed-pitch Japanese Gothic rendered by the build into the
+// executable, drawn crisply (no blending) onto surfaces at the character heights the windows use.
 #pragma once
 
 #include <cstdint>
@@ -7,9 +7,10 @@
 
 #include "platform/Surface.h"
 
-struct Typ_Font; // one size of the face, opened on first use and kept for the whole run
+struct Typ_Font; // one size of the face, looked up on first use and kept for the whole run
 
-// The face at a character height in pixels (37, 35, 96, 13, 21, 19, 12 and any other).
+// The face at a character height in pixels, one of those the windows use (the build renders
+// those only).
 const Typ_Font &GetFont(int32_t PixelHeight);
 
 // Draws UTF-8 text with the top-left corner of its text cell at (X, Y), in Colour (red bits 0-7,
@@ -23,11 +24,6 @@ void DrawText(Surface &Dest, int32_t X, int32_t Y, const std::string &Utf8, cons
 int32_t TextWidth(const Typ_Font &Font, const std::string &Utf8);
 int32_t TextHeight(const Typ_Font &Font);
 
-// True when the typeface draws every character of the text (a full-width Latin letter counts when
-// its half-width one is there): the game keeps only the characters its windows show.
-bool TypefaceCovers(const std::string &Utf8);
-
-// Renders and keeps every character of the text at a size now. Once the windows' texts are kept,
-// ReleaseTypeface frees the face itself; a character drawn later that was not kept opens it again.
-void KeepCharacters(int32_t PixelHeight, const std::string &Utf8);
-void ReleaseTypeface();
+// True when the build rendered every character of the text at that character height: the game
+// keeps only the characters its windows show, at the sizes they show them.
+bool TypefaceCovers(int32_t PixelHeight, const std::string &Utf8);

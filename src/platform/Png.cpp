@@ -1,22 +1,115 @@
+// A small PNG writer of the project's own: 8-bit RGB rows, unfiltered, in stored (uncompressed)
+// deflate blocks. The pictures are small and only the headless tool writes them, so size matters
+// less than needing no image library.
 #include "platform/Png.h"
 
-#include <SDL.h>
-#include <SDL_image.h>
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const std::array<uint32_t, 256> &CrcTable() {
+    static const std::array<uint32_t, 256> Table = [] {
+        std::array<uint32_t, 256> T{};
+        for (uint32_t N = 0; N < 256; ++N) {
+            uint32_t C = N;
+            for (int K = 0; K < 8; ++K) {
+                C = (C & 1) != 0 ? 0xEDB88320u ^ (C >> 1) : C >> 1;
+            }
+            T[N] = C;
+        }
+        return T;
+    }();
+    return Table;
+}
+
+void PutBig32(std::vector<uint8_t> &Out, uint32_t Value) {
+    for (int Shift = 24; Shift >= 0; Shift -= 8) {
+        Out.push_back(static_cast<uint8_t>(Value >> Shift));
+    }
+}
+
+// A chunk: length, type, data, and the CRC-32 of type and data.
+void PutChunk(std::vector<uint8_t> &Out, const char *Type, const std::vector<uint8_t> &Data) {
+    PutBig32(Out, static_cast<uint32_t>(Data.size()));
+    const size_t Start = Out.size();
+    Out.insert(Out.end(), Type, Type + 4);
+    Out.insert(Out.end(), Data.begin(), Data.end());
+    uint32_t Crc = 0xFFFFFFFFu;
+    for (size_t I = Start; I < Out.size(); ++I) {
+        Crc = CrcTable()[(Crc ^ Out[I]) & 0xFF] ^ (Crc >> 8);
+    }
+    PutBig32(Out, Crc ^ 0xFFFFFFFFu);
+}
+
+// The zlib stream of Raw in stored blocks of at most 65535 bytes, with its Adler-32.
+std::vector<uint8_t> Stored(const std::vector<uint8_t> &Raw) {
+    std::vector<uint8_t> Out = {0x78, 0x01};
+    size_t Done = 0;
+    do {
+        const size_t Length = std::min<size_t>(Raw.size() - Done, 65535);
+        const bool Last = Done + Length == Raw.size();
+        Out.push_back(Last ? 1 : 0);
+        Out.push_back(static_cast<uint8_t>(Length));
+        Out.push_back(static_cast<uint8_t>(Length >> 8));
+        Out.push_back(static_cast<uint8_t>(~Length));
+        Out.push_back(static_cast<uint8_t>(~Length >> 8));
+        Out.insert(Out.end(), Raw.begin() + static_cast<std::ptrdiff_t>(Done),
+                   Raw.begin() + static_cast<std::ptrdiff_t>(Done + Length));
+        Done += Length;
+    } while (Done < Raw.size());
+    uint32_t A = 1, B = 0;
+    for (uint8_t Byte : Raw) {
+        A = (A + Byte) % 65521;
+        B = (B + A) % 65521;
+    }
+    PutBig32(Out, (B << 16) | A);
+    return Out;
+}
+
+} // namespace
+
+std::vector<uint8_t> EncodePng(const Surface &Picture) {
+    std::vector<uint8_t> Out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<uint8_t> Header;
+    PutBig32(Header, static_cast<uint32_t>(Picture.Width));
+    PutBig32(Header, static_cast<uint32_t>(Picture.Height));
+    // 8 bits a sample, RGB, deflate, the standard filters, no interlace.
+    Header.insert(Header.end(), {8, 2, 0, 0, 0});
+    PutChunk(Out, "IHDR", Header);
+    // Each row: filter type 0 (none), then red, green, blue; the surface's top byte is unused.
+    std::vector<uint8_t> Raw;
+    Raw.reserve(static_cast<size_t>(Picture.Height) * (1 + 3 * static_cast<size_t>(Picture.Width)));
+    for (int32_t Y = 0; Y < Picture.Height; ++Y) {
+        Raw.push_back(0);
+        for (int32_t X = 0; X < Picture.Width; ++X) {
+            const uint32_t Pixel = Picture.Pixels[static_cast<size_t>(Y) * Picture.Width + X];
+            Raw.insert(Raw.end(), {static_cast<uint8_t>(Pixel), static_cast<uint8_t>(Pixel >> 8),
+                                   static_cast<uint8_t>(Pixel >> 16)});
+        }
+    }
+    PutChunk(Out, "IDAT", Stored(Raw));
+    PutChunk(Out, "IEND", {});
+    return Out;
+}
 
 bool WritePng(const Surface &Picture, const std::string &Path, std::string &Error) {
-    // Red in the lowest byte is ABGR8888 in SDL's words on a little-endian machine; the top byte
-    // is unused, so the picture is written without an alpha channel.
-    SDL_Surface *View = SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<uint32_t *>(Picture.Pixels.data()), Picture.Width, Picture.Height, 32,
-        Picture.Width * static_cast<int>(sizeof(uint32_t)), SDL_PIXELFORMAT_XBGR8888);
-    if (View == nullptr) {
-        Error = SDL_GetError();
+    const std::vector<uint8_t> Bytes = EncodePng(Picture);
+    std::FILE *File = std::fopen(Path.c_str(), "wb");
+    if (File == nullptr) {
+        Error = "cannot create " + Path + ": " + std::strerror(errno);
         return false;
     }
-    const bool Written = IMG_SavePNG(View, Path.c_str()) == 0;
-    if (!Written) {
-        Error = IMG_GetError();
+    const bool Written = std::fwrite(Bytes.data(), 1, Bytes.size(), File) == Bytes.size();
+    const bool Closed = std::fclose(File) == 0;
+    if (!Written || !Closed) {
+        Error = "cannot write " + Path;
+        return false;
     }
-    SDL_FreeSurface(View);
-    return Written;
+    return true;
 }
