@@ -7,7 +7,9 @@
 // Usage: zorbump-font FONT OUTPUT.cpp SPEC...
 //   SPEC is HEIGHT:TEXT (the characters of TEXT at HEIGHT pixels) or HEIGHT+ascii:TEXT (also every
 //   printable ASCII character). Full-width Latin forms the face lacks are drawn as the half-width
-//   character in the middle of a full-width cell, as a Japanese face does.
+//   character in the middle of a full-width cell, as a Japanese face does. HEIGHT@OTHERFONT:TEXT
+//   takes those characters at that height from another face instead, with its own advance, set
+//   on the first face's baseline.
 #include <SDL.h>
 #include <SDL_ttf.h>
 
@@ -104,7 +106,8 @@ TTF_Font *Open(const std::string &Path, int PixelHeight) {
     return Face;
 }
 
-Glyph Render(TTF_Font *Face, uint32_t Point) {
+// Rows is added to every run's row: another face's glyph set on the first face's baseline.
+Glyph Render(TTF_Font *Face, uint32_t Point, int Rows = 0) {
     const bool FullWidthForm = Point >= 0xFF01 && Point <= 0xFF5E && !TTF_GlyphIsProvided32(Face, Point);
     const uint32_t Drawn = FullWidthForm ? Point - 0xFEE0 : Point;
     if (!TTF_GlyphIsProvided32(Face, Drawn)) {
@@ -120,6 +123,9 @@ Glyph Render(TTF_Font *Face, uint32_t Point) {
         G.Runs = RunsOf(Rendered);
         SDL_FreeSurface(Rendered);
     }
+    for (Run &R : G.Runs) {
+        R.Y += Rows;
+    }
     if (FullWidthForm) {
         G.Advance = 2 * Advance;
         for (Run &R : G.Runs) {
@@ -129,7 +135,11 @@ Glyph Render(TTF_Font *Face, uint32_t Point) {
     return G;
 }
 
-Size RenderSize(const std::string &Path, int PixelHeight, const std::set<uint32_t> &Points) {
+// Characters of a size taken from another face: the face's file, and the characters.
+using OtherFaces = std::map<std::string, std::set<uint32_t>>;
+
+Size RenderSize(const std::string &Path, int PixelHeight, const std::set<uint32_t> &Points,
+                const OtherFaces &Others) {
     TTF_Font *Face = Open(Path, PixelHeight);
     Size S;
     S.LineHeight = TTF_FontHeight(Face);
@@ -152,6 +162,14 @@ Size RenderSize(const std::string &Path, int PixelHeight, const std::set<uint32_
     TTF_SetFontStyle(Face, TTF_STYLE_NORMAL);
     for (uint32_t Point : Points) {
         S.Glyphs[Point] = Render(Face, Point);
+    }
+    for (const auto &[OtherPath, OtherPoints] : Others) {
+        TTF_Font *Other = Open(OtherPath, PixelHeight);
+        const int Rows = TTF_FontAscent(Face) - TTF_FontAscent(Other);
+        for (uint32_t Point : OtherPoints) {
+            S.Glyphs[Point] = Render(Other, Point, Rows);
+        }
+        TTF_CloseFont(Other);
     }
     TTF_CloseFont(Face);
     return S;
@@ -209,13 +227,27 @@ void Write(const std::string &Path, const std::string &FontPath, const std::map<
 
 int main(int argc, char **argv) {
     if (argc < 4) {
-        Fail("usage: zorbump-font FONT OUTPUT.cpp HEIGHT[+ascii]:TEXT...");
+        Fail("usage: zorbump-font FONT OUTPUT.cpp HEIGHT[+ascii|@OTHERFONT]:TEXT...");
     }
     std::map<int, std::set<uint32_t>> Wanted;
+    std::map<int, OtherFaces> Others;
     for (int I = 3; I < argc; ++I) {
         const std::string Spec = argv[I];
         const size_t Colon = Spec.find(':');
         const std::string Head = Spec.substr(0, Colon);
+        const size_t At = Head.find('@');
+        if (At != std::string::npos) {
+            const int Height = std::atoi(Head.c_str());
+            if (Colon == std::string::npos || Height < 4 || Height > 160) {
+                Fail("bad character list \"" + Spec + "\" (HEIGHT@OTHERFONT:TEXT)");
+            }
+            std::set<uint32_t> &Points = Others[Height][Head.substr(At + 1)];
+            for (uint32_t Point : CodePoints(Spec.substr(Colon + 1))) {
+                Points.insert(Point);
+            }
+            Wanted[Height];
+            continue;
+        }
         const bool Ascii = Head.size() > 6 && Head.compare(Head.size() - 6, 6, "+ascii") == 0;
         const int Height = std::atoi(Head.c_str());
         if (Colon == std::string::npos || Height < 4 || Height > 160) {
@@ -234,7 +266,7 @@ int main(int argc, char **argv) {
     }
     std::map<int, Size> Sizes;
     for (const auto &[Height, Points] : Wanted) {
-        Sizes[Height] = RenderSize(argv[1], Height, Points);
+        Sizes[Height] = RenderSize(argv[1], Height, Points, Others[Height]);
     }
     TTF_Quit();
     Write(argv[2], argv[1], Sizes);
