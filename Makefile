@@ -2,18 +2,32 @@
 # make test   build and run every test, plainly and under the sanitizers
 # make sim    one whole headless match between four computer characters
 # make bench  the benchmarks and the window measurements
+# make install      the game, the tool, desktop entry, icons, metainfo, manual pages, licences
+#                   under PREFIX (/usr/local by default; DESTDIR is honoured)
+# make package      build/zorbump_VERSION_amd64.deb
 # make windows      zorbump.exe and zorbump-sim.exe for 64-bit Windows, in build-windows/
 # make windows-zip  build-windows/zorbump-windows-x64.zip for Windows players
 JOBS ?= 2
 CMAKE_FLAGS ?=
 WERROR := $(if $(CI),-DZORBUMP_WERROR=ON,)
 
-.PHONY: play test sim bench build clean windows windows-zip windows-test
+.PHONY: play test sim bench build clean install package windows windows-zip windows-test
 
 build:
 	scripts/install-deps build
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS) >/dev/null
 	cmake --build build -j $(JOBS)
+
+PREFIX ?= /usr/local
+
+install: build
+	cmake --install build --prefix "$(PREFIX)"
+
+package:
+	scripts/install-deps package
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS) >/dev/null
+	cmake --build build -j $(JOBS)
+	cd build && cpack -G DEB
 
 play: build
 	./build/zorbump

@@ -102,3 +102,14 @@ TEST(Png, AnUnwritablePlaceIsReportedWithItsReason) {
     EXPECT_FALSE(WritePng(Surface(2, 2), "/nonexistent-folder/x.png", Error));
     EXPECT_NE(Error.find("/nonexistent-folder/x.png"), std::string::npos) << Error;
 }
+
+TEST(Png, AMaskBecomesTheAlphaChannel) {
+    Surface Picture(3, 1, 0x00336699), Mask(3, 1, 0);
+    Mask.Row(0)[1] = 0xFFFFFF; // white: transparent
+    const std::vector<Chunk> Found = Chunks(EncodePng(Picture, &Mask));
+    ASSERT_EQ(Found.size(), 3u);
+    EXPECT_EQ(Found[0].Data[9], 6) << "RGB and alpha";
+    const std::vector<uint8_t> Raw = Unstore(Found[1].Data);
+    EXPECT_EQ(Raw,
+              (std::vector<uint8_t>{0, 0x99, 0x66, 0x33, 255, 0x99, 0x66, 0x33, 0, 0x99, 0x66, 0x33, 255}));
+}

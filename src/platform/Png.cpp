@@ -74,23 +74,29 @@ std::vector<uint8_t> Stored(const std::vector<uint8_t> &Raw) {
 
 } // namespace
 
-std::vector<uint8_t> EncodePng(const Surface &Picture) {
+std::vector<uint8_t> EncodePng(const Surface &Picture, const Surface *Mask) {
     std::vector<uint8_t> Out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<uint8_t> Header;
     PutBig32(Header, static_cast<uint32_t>(Picture.Width));
     PutBig32(Header, static_cast<uint32_t>(Picture.Height));
-    // 8 bits a sample, RGB, deflate, the standard filters, no interlace.
-    Header.insert(Header.end(), {8, 2, 0, 0, 0});
+    // 8 bits a sample, RGB (or RGB and alpha), deflate, the standard filters, no interlace.
+    Header.insert(Header.end(), {8, static_cast<uint8_t>(Mask != nullptr ? 6 : 2), 0, 0, 0});
     PutChunk(Out, "IHDR", Header);
-    // Each row: filter type 0 (none), then red, green, blue; the surface's top byte is unused.
+    // Each row: filter type 0 (none), then red, green, blue (and alpha: a white mask pixel is
+    // transparent); the surface's top byte is unused.
     std::vector<uint8_t> Raw;
-    Raw.reserve(static_cast<size_t>(Picture.Height) * (1 + 3 * static_cast<size_t>(Picture.Width)));
+    Raw.reserve(static_cast<size_t>(Picture.Height) * (1 + 4 * static_cast<size_t>(Picture.Width)));
     for (int32_t Y = 0; Y < Picture.Height; ++Y) {
         Raw.push_back(0);
         for (int32_t X = 0; X < Picture.Width; ++X) {
             const uint32_t Pixel = Picture.Pixels[static_cast<size_t>(Y) * Picture.Width + X];
             Raw.insert(Raw.end(), {static_cast<uint8_t>(Pixel), static_cast<uint8_t>(Pixel >> 8),
                                    static_cast<uint8_t>(Pixel >> 16)});
+            if (Mask != nullptr) {
+                const bool Clear =
+                    (Mask->Pixels[static_cast<size_t>(Y) * Mask->Width + X] & 0xFFFFFF) == 0xFFFFFF;
+                Raw.push_back(Clear ? 0 : 255);
+            }
         }
     }
     PutChunk(Out, "IDAT", Stored(Raw));
