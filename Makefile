@@ -2,32 +2,18 @@
 # make test   build and run every test, plainly and under the sanitizers
 # make sim    one whole headless match between four computer characters
 # make bench  the benchmarks and the window measurements
-# make install      the game, the tool, desktop entry, icons, metainfo, manual pages, licences
-#                   under PREFIX (/usr/local by default; DESTDIR is honoured)
-# make package      build/zorbump_VERSION_amd64.deb
 # make windows      zorbump.exe and zorbump-sim.exe for 64-bit Windows, in build-windows/
 # make windows-zip  build-windows/zorbump-windows-x64.zip for Windows players
 JOBS ?= 2
 CMAKE_FLAGS ?=
 WERROR := $(if $(CI),-DZORBUMP_WERROR=ON,)
 
-.PHONY: play test sim bench build clean install package windows windows-zip windows-test
+.PHONY: play test sim bench build clean windows windows-zip windows-test web install package
 
 build:
 	scripts/install-deps build
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS) >/dev/null
 	cmake --build build -j $(JOBS)
-
-PREFIX ?= /usr/local
-
-install: build
-	cmake --install build --prefix "$(PREFIX)"
-
-package:
-	scripts/install-deps package
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS) >/dev/null
-	cmake --build build -j $(JOBS)
-	cd build && cpack -G DEB
 
 play: build
 	./build/zorbump
@@ -43,19 +29,45 @@ test:
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DZORBUMP_SANITIZE=ON $(WERROR) $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	$(MAKE) web
+	tests/web/run-web-tests build-web build
 
 # The Windows executables are cross-built with MinGW-w64. The programs that run while building (the
-# icon's writer) come from the native tree, built first; SDL2 comes from ~/.cache/zorbump, built
-# from Debian's source the first time.
+# icon's writer) come from the native tree, built first; SDL2 (and ENet, once the game plays
+# online) come from ~/.cache/zorbump, built from Debian's sources the first time.
 windows:
 	scripts/install-deps windows
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS) >/dev/null
-	cmake --build build -j $(JOBS) --target zorbump-icon zorbump-font
-	sdl2="$$(scripts/windows-deps sdl2)" && \
+	cmake --build build -j $(JOBS) --target zorbump-icon zorbump-fonttable
+	sdl2="$$(scripts/windows-deps sdl2)" && enet="$$($(if $(wildcard src/net),scripts/windows-deps enet,true))" && \
 	  cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE="$(CURDIR)/cmake/mingw-w64-x86_64.cmake" \
-	    -DCMAKE_BUILD_TYPE=Release -DZORBUMP_SDL2_PREFIX="$$sdl2" \
+	    -DCMAKE_BUILD_TYPE=Release -DZORBUMP_SDL2_PREFIX="$$sdl2" -DZORBUMP_ENET_PREFIX="$$enet" \
 	    -DZORBUMP_BUILD_TOOLS="$(CURDIR)/build/ZorbumpBuildTools.cmake" $(WERROR) >/dev/null
 	cmake --build build-windows -j $(JOBS)
+
+# Installs the game under PREFIX (default /usr/local): the game and the tool in PREFIX/games, the
+# menu entry, icons, metainfo, manual pages and licences under PREFIX/share.
+PREFIX ?= /usr/local
+install: build
+	cmake --install build --prefix "$(PREFIX)"
+
+# The Debian package, build/zorbump_VERSION_amd64.deb.
+package: build
+	cd build && cpack -G DEB >/dev/null
+	@ls build/zorbump_*_amd64.deb
+
+# The browser build with Debian's Emscripten, into build-web/ (index.html, zorbump.js, zorbump.wasm);
+# its CMake tree is build-web-tree/. SDL2 comes from ~/.cache/zorbump, built from Debian's source the
+# first time; the typeface's table and the icon from the native tree, built first.
+web:
+	scripts/install-deps web
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS) >/dev/null
+	cmake --build build -j $(JOBS) --target zorbump-icon zorbump-fonttable
+	sdl2="$$(scripts/web-deps)" && \
+	  NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B build-web-tree -DCMAKE_BUILD_TYPE=Release \
+	    -DZORBUMP_SDL2_PREFIX="$$sdl2" -DZORBUMP_WEB_OUTPUT="$(CURDIR)/build-web" \
+	    -DZORBUMP_BUILD_TOOLS="$(CURDIR)/build/ZorbumpBuildTools.cmake" $(WERROR) >/dev/null
+	NODE_PATH=/usr/share/nodejs cmake --build build-web-tree -j $(JOBS)
 
 windows-zip: windows
 	scripts/windows-zip build-windows
@@ -64,6 +76,7 @@ windows-zip: windows
 # game's title window and a short match.
 windows-test: windows-zip
 	scripts/install-deps test
+	cmake --build build -j $(JOBS) --target zorbump-sim
 	tests/windows/run-wine-tests build build-windows
 
 bench:
@@ -76,4 +89,4 @@ bench:
 	scripts/measure-audio build-bench
 
 clean:
-	rm -rf build build-sanitize build-bench build-windows
+	rm -rf build build-sanitize build-bench build-windows build-web build-web-tree

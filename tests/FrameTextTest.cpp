@@ -1,5 +1,5 @@
-// The window's typeface: character heights as the windows ask for them, the underline, and
-// clipping.
+// The window's typeface: character heights as the windows ask for them, full-width forms, the
+// underline, and clipping.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,18 +10,34 @@
 #include "platform/Font.h"
 
 TEST(FrameText, AFullWidthCharacterIsAsWideAsTheHeightAskedFor) {
-    // The em square is the character height: a kanji or kana fills it across, a half-width letter
-    // half of it; a full-width Latin letter is as wide as a kanji.
-    EXPECT_EQ(TextWidth(GetFont(19), "決"), 19);
-    EXPECT_EQ(TextWidth(GetFont(35), "バ"), 35);
-    EXPECT_EQ(TextWidth(GetFont(96), "Ｚ"), 96);
-    for (int32_t Height : {13, 19, 21, 35, 37}) {
+    // The em square is the character height: a kanji fills it across, a half-width letter half.
+    for (int32_t Height : {12, 13, 19, 21, 35, 37, 96}) {
         const Typ_Font &Font = GetFont(Height);
+        EXPECT_EQ(TextWidth(Font, "決"), Height) << Height;
+        EXPECT_EQ(TextWidth(Font, "ボ"), Height) << Height;
         EXPECT_NEAR(TextWidth(Font, "Z") * 2, Height, 1) << Height;
         EXPECT_EQ(TextWidth(Font, "12"), 2 * TextWidth(Font, "1")) << "fixed pitch";
         EXPECT_GE(TextHeight(Font), Height);
         EXPECT_LT(TextHeight(Font), Height * 3 / 2 + 2);
     }
+}
+
+TEST(FrameText, FullWidthLettersAreDrawnAsTheLetterInAFullWidthCell) {
+    const Typ_Font &Font = GetFont(96);
+    EXPECT_EQ(TextWidth(Font, "Ｚ"), TextWidth(Font, "決"));
+    Surface Wide(200, 150), Narrow(200, 150);
+    DrawText(Wide, 0, 0, "Ｚ", Font, 0xFF00FF, false);
+    DrawText(Narrow, 0, 0, "Z", Font, 0xFF00FF, false);
+    // The same strokes, moved to the middle of the wider cell.
+    const int32_t Shift = TextWidth(Font, "Z") / 2;
+    int32_t Covered = 0;
+    for (int32_t Y = 0; Y < 150; ++Y) {
+        for (int32_t X = 0; X + Shift < 200; ++X) {
+            ASSERT_EQ(Wide.At(X + Shift, Y), Narrow.At(X, Y));
+            Covered += Narrow.At(X, Y) != 0;
+        }
+    }
+    EXPECT_GT(Covered, 500);
 }
 
 TEST(FrameText, TextIsOneColourWithNoBoxAndTheUnderlineRunsUnderAllOfIt) {
@@ -55,8 +71,8 @@ TEST(FrameText, TextIsOneColourWithNoBoxAndTheUnderlineRunsUnderAllOfIt) {
 TEST(FrameText, TextIsClippedAtTheSurfacesEdges) {
     const Typ_Font &Font = GetFont(37);
     Surface Whole(200, 100), Clipped(30, 20);
-    DrawText(Whole, 50, 30, "GO 12", Font, 0xFFFFFF, true);
-    DrawText(Clipped, -20, -10, "GO 12", Font, 0xFFFFFF, true);
+    DrawText(Whole, 50, 30, "決定 12", Font, 0xFFFFFF, true);
+    DrawText(Clipped, -20, -10, "決定 12", Font, 0xFFFFFF, true);
     for (int32_t Y = 0; Y < 20; ++Y) {
         for (int32_t X = 0; X < 30; ++X) {
             ASSERT_EQ(Clipped.At(X, Y), Whole.At(X + 70, Y + 40));
@@ -66,6 +82,58 @@ TEST(FrameText, TextIsClippedAtTheSurfacesEdges) {
     DrawText(Missed, 40, 0, "12", Font, 0xFFFFFF, true);
     DrawText(Missed, 0, -200, "12", Font, 0xFFFFFF, true);
     EXPECT_EQ(Missed.Pixels, Clipped.Pixels);
+}
+
+TEST(FrameText, TheKeptTypefaceDrawsEveryTextTheWindowsShow) {
+    std::vector<const LabelDesign *> Labels;
+    for (const LabelDesign &Label : TitleWordDesigns) {
+        Labels.push_back(&Label);
+    }
+    for (const LabelDesign &Label : PlayerItemDesigns) {
+        Labels.push_back(&Label);
+    }
+    for (const LabelDesign &Label : SelectTitleDesigns) {
+        Labels.push_back(&Label);
+    }
+    for (const LabelDesign *Label : Labels) {
+        EXPECT_TRUE(TypefaceCovers(Label->FontPixels, Label->Caption)) << Label->Caption;
+    }
+    // Scores and the select screen's labels above the faces.
+    EXPECT_TRUE(TypefaceCovers(MainFontPixels, " 0123456789 "));
+    EXPECT_TRUE(TypefaceCovers(PlayDesigns[0].FontPixels, "1P2PCOM"));
+    EXPECT_FALSE(TypefaceCovers(37, "\xE6\xBC\xA2")) << "a kanji no window shows is left out";
+    EXPECT_FALSE(TypefaceCovers(14, "1")) << "a height no window uses is left out";
+}
+
+TEST(FrameText, TheTitleWordsShowWholeInTheirLabels) {
+    for (const LabelDesign &Word : {TitleWordDesigns[0], TitleWordDesigns[1]}) {
+        EXPECT_GE(Word.Height, TextHeight(GetFont(Word.FontPixels))) << Word.Caption;
+        EXPECT_GE(Word.Width, TextWidth(GetFont(Word.FontPixels), Word.Caption)) << Word.Caption;
+    }
+}
+
+TEST(FrameText, TheScoresZeroIsPlainWithNothingInsideIt) {
+    const Typ_Font &Font = GetFont(MainFontPixels);
+    Surface Zero(60, 60);
+    DrawText(Zero, 0, 0, "0", Font, 0xFFFFFF, false);
+    // The middle row through the zero: ink, then an empty inside, then ink again; never a bar.
+    int32_t Top = -1, Bottom = -1;
+    for (int32_t Y = 0; Y < 60; ++Y) {
+        for (int32_t X = 0; X < 60; ++X) {
+            if (Zero.At(X, Y) != 0) {
+                Top = Top < 0 ? Y : Top;
+                Bottom = Y;
+            }
+        }
+    }
+    ASSERT_GT(Bottom - Top, 20);
+    for (int32_t Y = Top + (Bottom - Top) / 3; Y <= Bottom - (Bottom - Top) / 3; ++Y) {
+        int32_t Strokes = 0;
+        for (int32_t X = 1; X < 60; ++X) {
+            Strokes += Zero.At(X, Y) != 0 && Zero.At(X - 1, Y) == 0;
+        }
+        EXPECT_EQ(Strokes, 2) << "row " << Y;
+    }
 }
 
 TEST(FrameText, EveryLabelOfTheWindowsShowsItsTextWhole) {

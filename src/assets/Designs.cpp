@@ -9,16 +9,15 @@ constexpr int32_t Black = RGB(0, 0, 0);
 constexpr int32_t NoBack = 0; // the back colour of a transparent label, never shown
 constexpr int32_t PlayBack = RGB(128, 128, 255);
 constexpr int32_t SelectFont = 37;
-// The typeface's whole line at 35 pixels: the words' lowest strokes reach below 33. The labels are
-// transparent, so "ボール" reaching over "バンプ" hides nothing.
-constexpr int32_t TitleWordHeight = 44;
 
 } // namespace
 
-// "ボール" over "バンプ" over a great "Ｚ": the ball, the bump, and the Z of Zorbump.
+// "ボール" over "バンプ" over a great "Ｚ": the ball, the bump, and the Z of Zorbump. The two words'
+// labels are as tall as the typeface's line (44 pixels at this height), so their letters show whole
+// rather than cut off at the bottom.
 const LabelDesign TitleWordDesigns[3] = {
-    {"ボール", 36, 44, 109, TitleWordHeight, Yellow, NoBack, false, 35, Alignment::Left},
-    {"バンプ", 84, 76, 117, TitleWordHeight, RGB(0, 0, 255), NoBack, false, 35, Alignment::Left},
+    {"ボール", 36, 44, 109, 44, Yellow, NoBack, false, 35, Alignment::Left},
+    {"バンプ", 84, 76, 117, 44, RGB(0, 0, 255), NoBack, false, 35, Alignment::Left},
     {"Ｚ", 140, 32, 97, 101, RGB(255, 0, 255), NoBack, false, 96, Alignment::Left},
 };
 

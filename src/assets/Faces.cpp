@@ -96,14 +96,15 @@ Surface BuildFace(int32_t Index) {
 
 namespace {
 
-// The icon's lettering: a bold capital Z with a black rim, like a badge on the face.
-void DrawZ(InkMap &Map, int32_t X, int32_t Y) {
+// The icon's lettering: a bold capital Z with a black rim, like a badge on the face. Each of its 7 x 7
+// cells is Scale pixels wide, so the badge keeps its place and size on the face at every icon size.
+void DrawZ(InkMap &Map, int32_t X, int32_t Y, int32_t Scale) {
     static const char *Rows[7] = {"#######", "#######", "....##.", "...##..",
                                   "..##...", "#######", "#######"};
     InkMap Letters(Map.Width, Map.Height);
-    for (int32_t Row = 0; Row < 7; ++Row) {
-        for (int32_t Column = 0; Column < 7; ++Column) {
-            if (Rows[Row][Column] == '#') {
+    for (int32_t Row = 0; Row < 7 * Scale; ++Row) {
+        for (int32_t Column = 0; Column < 7 * Scale; ++Column) {
+            if (Rows[Row / Scale][Column / Scale] == '#') {
                 Letters.Put(X + Column, Y + Row, Letter);
             }
         }
@@ -125,8 +126,10 @@ void BuildIcon(int32_t Size, Surface &Image, Surface &Mask) {
                             4 * S,   6 * S,  2 * S,    3 * S,    16 * S,           19 * S,
                             7.5 * S, 5 * S,  3.2 * S,  1.5 * S,  2.2 * S,          1};
     DrawFace(Map, Face);
+    // Too small to read below 32 pixels; from there it grows with the face, by whole pixels per cell.
     if (Size >= 32) {
-        DrawZ(Map, 23, 23);
+        const int32_t Scale = Size / 32;
+        DrawZ(Map, 23 * Size / 32, 23 * Size / 32, Scale);
     }
     AddOutline(Map, Line);
     const uint32_t Palette[] = {Vga::Black,  Vga::Black, Vga::Red,  Vga::Maroon, Vga::White, Vga::Black,

@@ -36,6 +36,27 @@ double WaveAt(Wave Shape, double Phase) {
     return Phase < 0.5 ? 4.0 * Phase - 1.0 : 3.0 - 4.0 * Phase;
 }
 
+// The correction that rounds off a jump of a wave sampled Phase after it (or before it, near 1),
+// where Step is the phase one sample covers. Without it a square wave's jumps fold their highest
+// overtones back down as a harsh, out-of-tune buzz.
+double SmoothJump(double Phase, double Step) {
+    if (Phase < Step) {
+        const double T = Phase / Step;
+        return T + T - T * T - 1.0;
+    }
+    if (Phase > 1.0 - Step) {
+        const double T = (Phase - 1.0) / Step;
+        return T * T + T + T + 1.0;
+    }
+    return 0.0;
+}
+
+// A square wave whose two jumps are rounded off.
+double SmoothSquare(double Phase, double Step) {
+    const double Half = Phase < 0.5 ? Phase + 0.5 : Phase - 0.5;
+    return WaveAt(Wave::Square, Phase) + SmoothJump(Phase, Step) - SmoothJump(Half, Step);
+}
+
 void AddLayer(const Layer &Tone, int32_t SampleRate, uint32_t Seed, std::vector<double> &Sum) {
     const size_t First = static_cast<size_t>(Tone.Start * SampleRate);
     const size_t Count = static_cast<size_t>(Tone.Length * SampleRate);
@@ -68,6 +89,8 @@ void AddLayer(const Layer &Tone, int32_t SampleRate, uint32_t Seed, std::vector<
                 Held = Noise.Next();
             }
             Value = Held;
+        } else if (Tone.Shape == Wave::Square) {
+            Value = SmoothSquare(Phase, Step);
         } else {
             Value = WaveAt(Tone.Shape, Phase);
         }

@@ -3,6 +3,8 @@
 // them in place.
 #pragma once
 
+#include <cstdint>
+
 #include "game/Checked.h"
 
 // Action states of a character.
@@ -75,22 +77,51 @@ struct Typ_Team {
     Int16 Spare;   // cleared by the select screen, read by nothing
 };
 
-extern Typ_Player Gl_Players[4];
-extern Typ_Team Gl_Teams[2];
+// Everything a match reads and writes, in one record: the four characters, the two sides, the ball,
+// the rally's end, the serve and the blink. A whole match is saved and restored with one copy of it
+// (with the random source's position), which is what replaying and rolling back rest on.
+struct Typ_Match {
+    Typ_Player Players[4];
+    Typ_Team Teams[2];
+    Int32 BallX; // top left corner of the 24 x 24 ball cell
+    Int32 BallY;
+    Int16 BallVX;
+    Int16 BallVY;   // positive upward
+    Int16 BallKind; // 0 plain, 1 struck, 2 power shot, 3 super shot
+    Int32 BallCell;
+    Int16 BallAnim;
+    Int16 PointWinner; // -1 while the rally is live, else winning side + 1
+    Int16 PointDelay;
+    Int16 PlayerCount; // the title menu's choice: 1, 2, or 3 to leave
+    Int16 ServeSide;   // side serving the next rally, or 3 once the match is won
+    Int16 Blink;       // steps 0, 1, 0, 1 with every frame drawn
+};
 
-extern Int32 Gl_BallX; // top left corner of the 24 x 24 ball cell
-extern Int32 Gl_BallY;
-extern Int16 Gl_BallVX;
-extern Int16 Gl_BallVY;   // positive upward
-extern Int16 Gl_BallKind; // 0 plain, 1 struck, 2 power shot, 3 super shot
-extern Int32 Gl_BallCell;
-extern Int16 Gl_BallAnim;
-extern Int16 Gl_PointWinner; // -1 while the rally is live, else winning side + 1
-extern Int16 Gl_PointDelay;
+extern Typ_Match Gl_Match;
 
-extern Int16 Gl_PlayerCount; // the title menu's choice: 1, 2, or 3 to leave
-extern Int16 Gl_ServeSide;   // side serving the next rally, or 3 once the match is won
-extern Int16 Gl_Blink;       // steps 0, 1, 0, 1 with every frame drawn
+// The game's own names for the record's fields: every screen reads and writes them in place.
+inline Typ_Player (&Gl_Players)[4] = Gl_Match.Players;
+inline Typ_Team (&Gl_Teams)[2] = Gl_Match.Teams;
+inline Int32 &Gl_BallX = Gl_Match.BallX;
+inline Int32 &Gl_BallY = Gl_Match.BallY;
+inline Int16 &Gl_BallVX = Gl_Match.BallVX;
+inline Int16 &Gl_BallVY = Gl_Match.BallVY;
+inline Int16 &Gl_BallKind = Gl_Match.BallKind;
+inline Int32 &Gl_BallCell = Gl_Match.BallCell;
+inline Int16 &Gl_BallAnim = Gl_Match.BallAnim;
+inline Int16 &Gl_PointWinner = Gl_Match.PointWinner;
+inline Int16 &Gl_PointDelay = Gl_Match.PointDelay;
+inline Int16 &Gl_PlayerCount = Gl_Match.PlayerCount;
+inline Int16 &Gl_ServeSide = Gl_Match.ServeSide;
+inline Int16 &Gl_Blink = Gl_Match.Blink;
+
+// A match as it stands between two ticks: the record and the random source's position.
+struct Typ_MatchSnapshot {
+    Typ_Match Match;
+    uint64_t RandomPosition;
+};
+void SaveMatch(Typ_MatchSnapshot &Snapshot);
+void RestoreMatch(const Typ_MatchSnapshot &Snapshot);
 
 // Gauge colour of each character index: red, yellow, green, blue.
 constexpr int32_t IndexGaugeColor[4] = {RGB(255, 0, 0), RGB(255, 255, 0), RGB(0, 255, 0), RGB(0, 0, 255)};

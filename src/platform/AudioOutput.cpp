@@ -2,10 +2,7 @@
 
 #include <SDL.h>
 
-#if defined(__linux__) && !defined(__EMSCRIPTEN__)
-#include <dlfcn.h>
-#define ZORBUMP_QUIET_ALSA 1
-#endif
+#include "platform/SoundSystem.h"
 
 namespace {
 
@@ -15,37 +12,6 @@ AudioFill Filler = nullptr;
 // A short buffer keeps what is heard close to what is seen: 512 samples are about 23 ms at
 // 22050 a second, less than one tick of a match.
 constexpr Uint16 BufferSamples = 512;
-
-#if ZORBUMP_QUIET_ALSA
-// ALSA's library writes a screenful of errors to standard error when the machine has no sound
-// card, before SDL can say so in one line. Its messages go nowhere while the game's sound opens;
-// SDL's own report of the failure is what the player sees.
-void *Alsa = nullptr;
-
-void SilentAlsa(const char *, int, const char *, int, const char *, ...) {}
-
-void QuietSoundSystem() {
-    using Handler = void (*)(const char *, int, const char *, int, const char *, ...);
-    using SetHandler = int (*)(Handler);
-    Alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
-    if (Alsa == nullptr) {
-        return;
-    }
-    if (auto Set = reinterpret_cast<SetHandler>(dlsym(Alsa, "snd_lib_error_set_handler"))) {
-        Set(SilentAlsa);
-    }
-}
-
-void ReleaseSoundSystem() {
-    if (Alsa != nullptr) {
-        dlclose(Alsa);
-        Alsa = nullptr;
-    }
-}
-#else
-void QuietSoundSystem() {}
-void ReleaseSoundSystem() {}
-#endif
 
 void SDLCALL Pull(void *, Uint8 *Stream, int Bytes) {
     Filler(reinterpret_cast<int16_t *>(Stream), static_cast<size_t>(Bytes) / sizeof(int16_t));

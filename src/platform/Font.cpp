@@ -1,18 +1,15 @@
-// The embedded typeface, drawn from the table the build rendered (platform/FontTable.h). Text is
-// drawn without blending: a pixel is either the text colour or left alone, so every frame is the
-// same bit for bit. A string is laid out from its characters' runs once and kept, so drawing it
-// again is a few fills.
+// The typeface from the table compiled into the game (FontTable.h). Text is drawn without blending:
+// a pixel is either the text colour or left alone, so every frame is the same bit for bit. A string
+// is laid out from the table's characters once and kept, so drawing it again is a few fills.
 #include "platform/Font.h"
 
-#include "platform/FontTable.h"
-
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
 #include <vector>
+
+#include "platform/FontTable.h"
 
 namespace {
 
@@ -52,11 +49,32 @@ std::vector<uint32_t> CodePoints(const std::string &Utf8) {
     return Points;
 }
 
+const FontSize *SizeOf(int32_t PixelHeight) {
+    for (uint32_t Index = 0; Index < FontSizeCount; ++Index) {
+        if (FontSizes[Index].PixelHeight == PixelHeight) {
+            return &FontSizes[Index];
+        }
+    }
+    return nullptr;
+}
+
+// A character of the table at one height, or nullptr when the game does not carry it.
+const FontGlyph *GlyphOf(const FontSize *Size, uint32_t Point) {
+    if (Size == nullptr) {
+        return nullptr;
+    }
+    const FontGlyph *First = FontGlyphs + Size->FirstGlyph;
+    const FontGlyph *Last = First + Size->GlyphCount;
+    const FontGlyph *Found =
+        std::lower_bound(First, Last, Point, [](const FontGlyph &G, uint32_t P) { return G.Point < P; });
+    return Found != Last && Found->Point == Point ? Found : nullptr;
+}
+
 } // namespace
 
 struct Typ_Font {
-    const FontTableSize *Table = nullptr;
-    std::vector<int32_t> UnderlineRows; // rows of the line the underline covers
+    int32_t PixelHeight = 0;
+    const FontSize *Size = nullptr; // nullptr for a height the game carries no characters at
     // Kept strings, plain and underlined. Looked up by the caller's own string, so a lookup
     // allocates nothing.
     mutable std::map<std::string, RenderedText, std::less<>> Plain;
@@ -65,43 +83,23 @@ struct Typ_Font {
 
 namespace {
 
-// The size's entry for a character, or null when the build did not render it there.
-const FontTableGlyph *Find(const FontTableSize &Size, uint32_t Point) {
-    const FontTableGlyph *End = Size.Glyphs + Size.GlyphCount;
-    const FontTableGlyph *Found = std::lower_bound(
-        Size.Glyphs, End, Point, [](const FontTableGlyph &G, uint32_t P) { return G.Point < P; });
-    return Found != End && Found->Point == Point ? Found : nullptr;
-}
-
-const FontTableSize *TableAt(int32_t PixelHeight) {
-    for (size_t I = 0; I < FontTableSizeCount; ++I) {
-        if (FontTableSizes[I].PixelHeight == PixelHeight) {
-            return &FontTableSizes[I];
-        }
-    }
-    return nullptr;
-}
-
 RenderedText Layout(const Typ_Font &Font, const std::string &Utf8, bool Underline) {
     RenderedText Text;
-    const FontTableSize &Size = *Font.Table;
     for (uint32_t Point : CodePoints(Utf8)) {
-        const FontTableGlyph *G = Find(Size, Point);
+        // A character the game does not carry takes no room and draws nothing.
+        const FontGlyph *G = GlyphOf(Font.Size, Point);
         if (G == nullptr) {
-            // A character the build did not render (a test checks every text of the windows):
-            // left blank, half a cell wide, so the rest of the text keeps its place.
-            Text.Width += Size.PixelHeight / 2;
             continue;
         }
-        for (uint32_t I = G->FirstRun; I < G->FirstRun + G->RunCount; ++I) {
-            const uint8_t *R = Size.Runs + 3 * static_cast<size_t>(I);
-            Text.Runs.push_back(Run{R[0], Text.Width + R[1], R[2]});
+        for (uint32_t Index = G->FirstRun; Index < G->FirstRun + G->RunCount; ++Index) {
+            const FontRun &R = FontRuns[Index];
+            Text.Runs.push_back(Run{R.Y, Text.Width + R.X, R.Length});
         }
         Text.Width += G->Advance;
     }
-    if (Underline && Text.Width > 0) {
-        for (int32_t Row : Font.UnderlineRows) {
-            Text.Runs.push_back(Run{Row, 0, Text.Width});
+    if (Underline && Text.Width > 0 && Font.Size != nullptr) {
+        for (int32_t Row = 0; Row < Font.Size->UnderlineRows; ++Row) {
+            Text.Runs.push_back(Run{Font.Size->UnderlineTop + Row, 0, Text.Width});
         }
     }
     return Text;
@@ -119,31 +117,15 @@ const RenderedText &Kept(const Typ_Font &Font, const std::string &Utf8, bool Und
 } // namespace
 
 const Typ_Font &GetFont(int32_t PixelHeight) {
-    // Sizes once looked up live for the whole run, past the end of main: nothing closes them.
+    // Sizes once used live for the whole run, past the end of main: nothing closes them.
     static auto &Opened = *new std::map<int32_t, std::unique_ptr<Typ_Font>>;
     auto Found = Opened.find(PixelHeight);
     if (Found != Opened.end()) {
         return *Found->second;
     }
-    const FontTableSize *Table = TableAt(PixelHeight);
-    if (Table == nullptr) {
-        // Only a broken build gets here: the windows' sizes are fixed, and the build renders them.
-        std::fprintf(stderr, "zorbump: the built-in typeface has no size %d\n",
-                     static_cast<int>(PixelHeight));
-        std::abort();
-    }
     auto Font = std::make_unique<Typ_Font>();
-    Font->Table = Table;
-    for (int32_t Row = 0; Row < Table->UnderlineRows; ++Row) {
-        Font->UnderlineRows.push_back(Table->UnderlineTop + Row);
-    }
-    // The face's own underline is a hairline at every size; large text gets a bolder one, in
-    // keeping with the bold letters.
-    while (!Font->UnderlineRows.empty() &&
-           static_cast<int32_t>(Font->UnderlineRows.size()) < PixelHeight / 16 &&
-           Font->UnderlineRows.back() + 1 < Table->LineHeight) {
-        Font->UnderlineRows.push_back(Font->UnderlineRows.back() + 1);
-    }
+    Font->PixelHeight = PixelHeight;
+    Font->Size = SizeOf(PixelHeight);
     return *Opened.emplace(PixelHeight, std::move(Font)).first->second;
 }
 
@@ -168,16 +150,13 @@ int32_t TextWidth(const Typ_Font &Font, const std::string &Utf8) {
 }
 
 int32_t TextHeight(const Typ_Font &Font) {
-    return Font.Table->LineHeight;
+    return Font.Size != nullptr ? Font.Size->LineHeight : 0;
 }
 
 bool TypefaceCovers(int32_t PixelHeight, const std::string &Utf8) {
-    const FontTableSize *Table = TableAt(PixelHeight);
-    if (Table == nullptr) {
-        return false;
-    }
+    const FontSize *Size = SizeOf(PixelHeight);
     for (uint32_t Point : CodePoints(Utf8)) {
-        if (Find(*Table, Point) == nullptr) {
+        if (GlyphOf(Size, Point) == nullptr) {
             return false;
         }
     }

@@ -1,5 +1,5 @@
-// The game's one typeface, a bold fixed-pitch Japanese Gothic rendered by the build into the
-// executable, drawn crisply (no blending) onto surfaces at the character heights the windows use.
+// The game's one typeface, a bold fixed-pitch Japanese Gothic, carried in the executable as a table
+// of the characters the windows show, drawn crisply (no blending) at the heights they use.
 #pragma once
 
 #include <cstdint>
@@ -7,10 +7,9 @@
 
 #include "platform/Surface.h"
 
-struct Typ_Font; // one size of the face, looked up on first use and kept for the whole run
+struct Typ_Font; // one height of the face, kept for the whole run
 
-// The face at a character height in pixels, one of those the windows use (the build renders
-// those only).
+// The face at a character height in pixels (37, 35, 96, 13, 21, 19 and 12 are carried).
 const Typ_Font &GetFont(int32_t PixelHeight);
 
 // Draws UTF-8 text with the top-left corner of its text cell at (X, Y), in Colour (red bits 0-7,
@@ -24,6 +23,6 @@ void DrawText(Surface &Dest, int32_t X, int32_t Y, const std::string &Utf8, cons
 int32_t TextWidth(const Typ_Font &Font, const std::string &Utf8);
 int32_t TextHeight(const Typ_Font &Font);
 
-// True when the build rendered every character of the text at that character height: the game
-// keeps only the characters its windows show, at the sizes they show them.
+// True when the game carries every character of the text at this height (a full-width Latin letter
+// is drawn as its half-width one in a full-width cell).
 bool TypefaceCovers(int32_t PixelHeight, const std::string &Utf8);

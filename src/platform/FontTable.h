@@ -1,28 +1,33 @@
-// The game's typeface as the build rendered it: for each character height the windows use, the
-// characters they show at it, each as runs of covered pixels. zorbump-font writes the table from
-// the font file while building, so the game draws text with no font renderer of its own.
+// The typeface as the game carries it: every character the windows show, at every height they show
+// it, drawn once when the game is built (tools/fonttable) and compiled in as runs of covered pixels.
+// The game itself opens no font and links no font renderer.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
-struct FontTableGlyph {
-    uint32_t Point;    // the Unicode character
-    int32_t Advance;   // pixels the pen moves on
-    uint32_t FirstRun; // index of its first run in its size's runs
-    uint32_t RunCount;
+// Covered pixels of one row of a character: Length pixels from X, on row Y of the line.
+struct FontRun {
+    uint8_t Y, X, Length;
 };
 
-struct FontTableSize {
-    int32_t PixelHeight;          // the em square, as the windows ask for it
-    int32_t LineHeight;           // the text cell's height
-    int32_t UnderlineTop;         // the face's own underline: its first row in the line...
-    int32_t UnderlineRows;        // ...and how many rows it covers
-    const FontTableGlyph *Glyphs; // sorted by character
-    size_t GlyphCount;
-    const uint8_t *Runs; // (row, column, length) of each run, relative to the pen and the line's top
+// One character at one height: its advance and its runs, FontRuns[FirstRun] onward.
+struct FontGlyph {
+    uint32_t Point;
+    uint16_t Advance;
+    uint32_t FirstRun;
+    uint16_t RunCount;
 };
 
-// The sizes, sorted by character height.
-extern const FontTableSize FontTableSizes[];
-extern const size_t FontTableSizeCount;
+// One height of the face: its line, the rows its underline covers, and its characters,
+// FontGlyphs[FirstGlyph] onward in the order of their code points.
+struct FontSize {
+    int32_t PixelHeight;
+    int32_t LineHeight;
+    int32_t UnderlineTop, UnderlineRows;
+    uint32_t FirstGlyph, GlyphCount;
+};
+
+extern const FontSize FontSizes[];
+extern const uint32_t FontSizeCount;
+extern const FontGlyph FontGlyphs[];
+extern const FontRun FontRuns[];

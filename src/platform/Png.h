@@ -7,8 +7,8 @@
 
 #include "platform/Surface.h"
 
-// The PNG file of a picture, its bytes. With a mask of the same size (white = transparent) the
-// picture gets an alpha channel.
+// The bytes of a PNG file of the picture: 8-bit RGB, or with a mask (white = see-through) RGB with
+// alpha.
 std::vector<uint8_t> EncodePng(const Surface &Picture, const Surface *Mask = nullptr);
 
 // Writes Picture to Path. On failure returns false and puts the reason in Error.

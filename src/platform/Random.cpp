@@ -41,6 +41,14 @@ void SeedRnd(uint64_t Seed) {
     State = Seed;
 }
 
+uint64_t RndPosition() {
+    return State;
+}
+
+void SetRndPosition(uint64_t Position) {
+    State = Position;
+}
+
 void MarkDraws() {
     LoggedCount = 0;
 }

@@ -11,6 +11,10 @@ double Rnd();
 void ResetRnd();
 void SeedRnd(uint64_t Seed);
 
+// Where the sequence stands, to come back to it (a match is saved and restored with it).
+uint64_t RndPosition();
+void SetRndPosition(uint64_t Position);
+
 // The draws made since the last MarkDraws, for tracing. Only the first MaxLoggedDraws are kept; a
 // tick makes at most eight (one per computer character, one per swing contact). The count stops
 // at MaxLoggedDraws + 1.

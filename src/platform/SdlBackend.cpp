@@ -125,7 +125,7 @@ class SdlBackend final : public Backend {
                 return false;
             }
             Event.Type = ToolkitEvent::KeyDown;
-            Event.Window = Raw.key.windowID;
+            Event.Window = Screen.WindowOf(Raw.key.windowID);
             Event.KeyCode = KeyCode;
             Event.Repeat = Raw.key.repeat != 0;
             return Event.KeyCode != 0;
@@ -136,7 +136,7 @@ class SdlBackend final : public Backend {
                 return false;
             }
             Event.Type = Raw.type == SDL_MOUSEBUTTONDOWN ? ToolkitEvent::MouseDown : ToolkitEvent::MouseUp;
-            Event.Window = Raw.button.windowID;
+            Event.Window = Screen.WindowOf(Raw.button.windowID);
             Event.X = Raw.button.x;
             Event.Y = Raw.button.y;
             Screen.ToDrawingArea(Event.Window, Event.X, Event.Y);
@@ -158,13 +158,13 @@ class SdlBackend final : public Backend {
     }
 
     bool TranslateWindow(const SDL_WindowEvent &Raw, ToolkitEvent &Event) {
-        Event.Window = Raw.windowID;
+        Event.Window = Screen.WindowOf(Raw.windowID);
         switch (Raw.event) {
         case SDL_WINDOWEVENT_CLOSE:
             Event.Type = ToolkitEvent::Close;
             return true;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            Screen.Resized(Raw.windowID);
+            Screen.Resized(Event.Window);
             Event.Type = ToolkitEvent::Expose;
             return true;
         case SDL_WINDOWEVENT_EXPOSED:

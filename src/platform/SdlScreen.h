@@ -1,6 +1,8 @@
 // The game's windows on an SDL screen: each shows its finished 1x surface at a whole-number scale,
 // centred on black, in a window that can be resized or made full screen. Nothing here draws: the
-// pictures arrive finished and are only copied larger.
+// pictures arrive finished and are only copied larger. On the desktop (SdlScreenDesktop.cpp) each
+// window is a window of its own; in the browser (SdlScreenWeb.cpp) the page's one canvas shows
+// whichever window is in front.
 #pragma once
 
 #include <SDL.h>
@@ -34,6 +36,8 @@ class SdlScreen {
     void ToDrawingArea(uint32_t Id, int32_t &X, int32_t &Y) const;
     // The window that takes key presses: the one with the keyboard focus, else the one shown last.
     uint32_t Focused() const;
+    // The game's window that an SDL event of this SDL window belongs to.
+    uint32_t WindowOf(uint32_t SdlWindowId) const;
     // The whole-number scale the windows opened at.
     int32_t StartScale() const { return Scale; }
     // Every window's id, for telling them all to repaint.
@@ -50,6 +54,7 @@ class SdlScreen {
         PictureLayout Layout;
         int32_t OutputWidth = -1, OutputHeight = -1;
         bool Borders = true;
+        bool Visible = false;
     };
 
     void ChooseScale(SDL_Window *Probe);
@@ -58,12 +63,15 @@ class SdlScreen {
 
     DisplayOptions Options;
     int32_t Scale = 0;         // 0 until the first window is made
-    double PixelsPerPoint = 1; // more than 1 on a high-density display
+    // The desktop's alone (the page scales the canvas itself and keeps the browser's pointer).
+    [[maybe_unused]] double PixelsPerPoint = 1; // more than 1 on a high-density display
     std::map<uint32_t, Entry> Windows;
     uint32_t ShownLast = 0;
+    uint32_t LastId = 0; // the browser's windows are numbered by the game
     // The mouse pointer, shared by every window, at each scale it has been shown at.
-    const Surface *PointerImage = nullptr, *PointerMask = nullptr;
-    int32_t PointerHotX = 0, PointerHotY = 0;
+    [[maybe_unused]] const Surface *PointerImage = nullptr;
+    [[maybe_unused]] const Surface *PointerMask = nullptr;
+    [[maybe_unused]] int32_t PointerHotX = 0, PointerHotY = 0;
     std::map<int32_t, SDL_Cursor *> Pointers;
-    int32_t PointerScale = 0;
+    [[maybe_unused]] int32_t PointerScale = 0;
 };

@@ -88,7 +88,7 @@ bool WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
     if (TakeEvent(Raw)) {
         return true;
     }
-    if (DisplayFd < 0 && Timeout < 0) {
+    if (DisplayFd < 0 && (Timeout < 0 || Timeout > 5000)) {
         // Sockets without a display connection to watch: SDL's events are looked at every few
         // milliseconds.
         Timeout = 5000;

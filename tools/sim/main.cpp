@@ -237,7 +237,7 @@ Options ParseOptions(int Argc, char **Argv) {
     if (Opt.EveryGiven && Opt.FramesDir.empty()) {
         Fail("--every needs --frames");
     }
-    if (!KeysPath.empty()) {
+    if (!KeysPath.empty() && !Opt.Help) {
         ReadKeys(KeysPath, Opt);
     }
     return Opt;

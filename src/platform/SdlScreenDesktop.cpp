@@ -263,6 +263,10 @@ void SdlScreen::ToDrawingArea(uint32_t Id, int32_t &X, int32_t &Y) const {
     Y = Layout.PictureY(Y);
 }
 
+uint32_t SdlScreen::WindowOf(uint32_t SdlWindowId) const {
+    return SdlWindowId;
+}
+
 uint32_t SdlScreen::Focused() const {
     if (SDL_Window *Window = SDL_GetKeyboardFocus()) {
         const uint32_t Id = SDL_GetWindowID(Window);

@@ -1,0 +1,5 @@
+#include "platform/StandardOutput.h"
+
+void SetStandardOutputBinary() {
+    // The page receives text only.
+}

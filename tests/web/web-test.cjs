@@ -1,0 +1,145 @@
+// The page in a real Chromium: the title appears, Enter and the action key lead to a match whose
+// frames change, Space freezes them, Escape returns to the title, the self-check agrees with the
+// native tool, a page from disk says it must be served, and no error reaches the console.
+'use strict';
+const fs = require('fs');
+const http = require('http');
+const path = require('path');
+const puppeteer = require(path.join(process.env.PUPPETEER_MODULES, 'puppeteer-core'));
+
+const [webDir, summaryFile, finalFile, workDir] = process.argv.slice(2);
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+let failures = 0;
+let passes = 0;
+function check(ok, what) {
+  if (ok) { passes++; console.log(`ok: ${what}`); } else { failures++; console.log(`FAIL: ${what}`); }
+}
+const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));
+
+function serve() {
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname).replace(/^\/+/, '') || 'index.html';
+    const file = path.join(webDir, path.basename(name));
+    fs.readFile(file, (error, data) => {
+      if (error) { response.writeHead(404); response.end(); return; }
+      response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+      response.end(data);
+    });
+  });
+  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+async function canvasState(page) {
+  return page.evaluate(() => {
+    const c = document.getElementById('canvas');
+    return { width: c.width, height: c.height, picture: c.toDataURL(), cssWidth: c.style.width };
+  });
+}
+
+async function waitFor(page, predicate, ms, what) {
+  const until = Date.now() + ms;
+  for (;;) {
+    const state = await canvasState(page);
+    if (predicate(state)) return state;
+    if (Date.now() > until) throw new Error(`timed out waiting for ${what}`);
+    await sleep(50);
+  }
+}
+
+async function press(page, key, holdMs = 60) {
+  await page.keyboard.down(key);
+  await sleep(holdMs);
+  await page.keyboard.up(key);
+}
+
+(async () => {
+  const server = await serve();
+  const base = `http://127.0.0.1:${server.address().port}/`;
+  const browser = await puppeteer.launch({
+    executablePath: '/usr/bin/chromium',
+    headless: true,
+    userDataDir: path.join(workDir, 'profile'),
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+           '--disable-component-update', '--disable-sync', '--autoplay-policy=no-user-gesture-required'],
+  });
+  const errors = [];
+  try {
+    // The game: title, select, match, pause, Escape.
+    const page = await browser.newPage();
+    page.on('console', message => { if (message.type() === 'error') errors.push(message.text()); });
+    page.on('pageerror', error => errors.push(String(error)));
+    await page.setViewport({ width: 1280, height: 900 });
+    const started = Date.now();
+    await page.goto(base, { waitUntil: 'load' });
+    const loaded = Date.now();
+    const blank = await page.evaluate(() => { const c = document.createElement('canvas'); c.width = 256; c.height = 239; return c.toDataURL(); });
+    const title = await waitFor(page, s => s.width === 256 && s.height === 239 && s.picture !== blank, 5000, 'the title');
+    const titleMs = Date.now() - loaded;
+    console.log(`the title appeared ${titleMs} ms after the page loaded (${Date.now() - started} ms after the request)`);
+    check(titleMs <= 1000, `the title within 1 s of the load (${titleMs} ms)`);
+    check(title.cssWidth === `${256 * 3}px`, `the title shown at the largest whole scale that fits 1280x900: ${title.cssWidth}`);
+    await page.setViewport({ width: 800, height: 600 });
+    await sleep(200);
+    check((await canvasState(page)).cssWidth === `${256 * 2}px`, 'resizing the browser rescales the picture at once');
+    await page.focus('#canvas');
+    await press(page, 'Enter');
+    await waitFor(page, s => s.width === 480 && s.height === 360, 3000, 'the select screen');
+    await sleep(300);
+    await press(page, 'z', 150);
+    await sleep(200);
+    await press(page, 'Enter');
+    await sleep(800);
+    const a = await canvasState(page);
+    await sleep(400);
+    const b = await canvasState(page);
+    check(a.width === 480 && a.picture !== b.picture, 'Enter and the action key lead to a match whose frames change');
+    // The processor the page takes in a match, from Chromium's own count of its main thread's work.
+    const before = await page.metrics();
+    await sleep(3000);
+    const after = await page.metrics();
+    const busy = (after.TaskDuration - before.TaskDuration) / (after.Timestamp - before.Timestamp) * 100;
+    console.log(`the page's main thread in a match: ${busy.toFixed(1)}% of one core`);
+    await press(page, ' ');
+    await sleep(200);
+    const c = await canvasState(page);
+    await sleep(500);
+    const d = await canvasState(page);
+    check(c.picture === d.picture, 'Space freezes the match');
+    await press(page, ' ');
+    await sleep(300);
+    const e = await canvasState(page);
+    await sleep(300);
+    check(e.picture !== (await canvasState(page)).picture, 'Space again resumes it');
+    await press(page, 'Escape');
+    await waitFor(page, s => s.width === 256 && s.height === 239, 3000, 'the title after Escape');
+    check(true, 'Escape returns to the title');
+
+    // The self-check against the native tool.
+    const selfPage = await browser.newPage();
+    selfPage.on('console', message => { if (message.type() === 'error') errors.push(message.text()); });
+    selfPage.on('pageerror', error => errors.push(String(error)));
+    const checkStarted = Date.now();
+    await selfPage.goto(`${base}?selfcheck`, { waitUntil: 'load' });
+    await selfPage.waitForFunction(() => document.body.dataset.selfcheck === 'done', { timeout: 60000 });
+    console.log(`the self-check played the whole match in ${Date.now() - checkStarted} ms, load included`);
+    const lines = await selfPage.evaluate(() => [...document.querySelectorAll('pre.selfcheck')].map(p => p.textContent));
+    const summary = fs.readFileSync(summaryFile, 'utf8').trim();
+    const final = fs.readFileSync(finalFile, 'utf8').trim();
+    check(lines[0] === summary, `the self-check's summary is the native tool's: "${lines[0]}"`);
+    check(lines[1] === final, 'the self-check ends on the native tool\'s final trace object, byte for byte');
+
+    // A page opened from disk.
+    const diskPage = await browser.newPage();
+    await diskPage.goto('file://' + path.join(webDir, 'index.html'), { waitUntil: 'load' });
+    const said = await diskPage.evaluate(() => document.getElementById('status').textContent);
+    check(/must be served/.test(said), `a page opened from disk says so: "${said}"`);
+  } catch (error) {
+    check(false, String(error));
+  } finally {
+    await browser.close();
+    server.close();
+  }
+  check(errors.length === 0, `no error reached the console${errors.length ? ': ' + errors.join(' | ') : ''}`);
+  console.log(`${passes} passed, ${failures} failed`);
+  process.exit(failures === 0 ? 0 : 1);
+})();
