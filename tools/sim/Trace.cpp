@@ -57,7 +57,7 @@ void PlayerObject(std::string &Line, const Typ_Player &P) {
 
 } // namespace
 
-void WriteTraceLine(std::FILE *Out, int64_t Tick) {
+std::string TraceLine(int64_t Tick) {
     std::string Line = "{";
     Field(Line, "tick", Tick, true);
     Line += ",\"draws\":[";
@@ -97,5 +97,9 @@ void WriteTraceLine(std::FILE *Out, int64_t Tick) {
     Field(Line, "Gl_ServeSide", Gl_ServeSide);
     Field(Line, "Gl_Blink", Gl_Blink);
     Line += "}\n";
-    std::fputs(Line.c_str(), Out);
+    return Line;
+}
+
+void WriteTraceLine(std::FILE *Out, int64_t Tick) {
+    std::fputs(TraceLine(Tick).c_str(), Out);
 }

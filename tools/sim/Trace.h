@@ -5,4 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include <string>
+
 void WriteTraceLine(std::FILE *Out, int64_t Tick);
+// The same line as a string, newline included.
+std::string TraceLine(int64_t Tick);
