@@ -85,6 +85,7 @@ bench:
 	cmake --build build-bench -j $(JOBS)
 	./build-bench/zorbump_bench
 	scripts/measure-windows build-bench/zorbump
+	scripts/measure-startup build-bench/zorbump
 	scripts/measure-audio build-bench
 
 clean:

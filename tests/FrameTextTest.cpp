@@ -2,6 +2,8 @@
 // underline, and clipping.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "assets/Designs.h"
@@ -131,5 +133,40 @@ TEST(FrameText, TheScoresZeroIsPlainWithNothingInsideIt) {
             Strokes += Zero.At(X, Y) != 0 && Zero.At(X - 1, Y) == 0;
         }
         EXPECT_EQ(Strokes, 2) << "row " << Y;
+    }
+}
+
+TEST(FrameText, EveryLabelOfTheWindowsShowsItsTextWhole) {
+    // A label cuts its text at its edges: every stroke must fall inside it.
+    std::vector<std::pair<const LabelDesign *, std::string>> Shown;
+    for (const LabelDesign &Label : TitleWordDesigns) {
+        Shown.emplace_back(&Label, Label.Caption);
+    }
+    for (size_t I = 1; I < 4; ++I) {
+        Shown.emplace_back(&PlayerItemDesigns[I], PlayerItemDesigns[I].Caption);
+    }
+    for (const LabelDesign &Label : SelectTitleDesigns) {
+        Shown.emplace_back(&Label, Label.Caption);
+    }
+    for (const LabelDesign &Label : PlayDesigns) {
+        for (const char *Text : {"1P", "2P", "COM"}) {
+            Shown.emplace_back(&Label, Text);
+        }
+    }
+    for (const auto &[Label, Text] : Shown) {
+        const Typ_Font &Font = GetFont(Label->FontPixels);
+        const int32_t Width = TextWidth(Font, Text);
+        Surface Whole(Width + 2, TextHeight(Font) + 2);
+        DrawText(Whole, 0, 0, Text, Font, 0xFFFFFF, false);
+        const int32_t Left = Label->Align == Alignment::Centre ? (Label->Width - Width) / 2 : 0;
+        for (int32_t Y = 0; Y < Whole.Height; ++Y) {
+            for (int32_t X = 0; X < Whole.Width; ++X) {
+                if (Whole.At(X, Y) != 0) {
+                    ASSERT_LT(Y, Label->Height) << Text << ": a stroke below the label";
+                    ASSERT_GE(Left + X, 0) << Text;
+                    ASSERT_LT(Left + X, Label->Width) << Text << ": a stroke past the label";
+                }
+            }
+        }
     }
 }

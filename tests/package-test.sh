@@ -45,6 +45,12 @@ appstreamcli validate --no-net "$share/metainfo/org.zorbump.Zorbump.metainfo.xml
 for page in zorbump zorbump-sim; do
   man -l --warnings -E UTF-8 "$share/man/man6/$page.6.gz" 2>&1 >/dev/null | grep . && fail "the manual page $page.6 has warnings"
 done
+# Every option a program's --help lists is in its manual page.
+for page in zorbump zorbump-sim; do
+  for option in $(sed -n 's/^  \(--[a-z]*\).*/\1/p' <("$work/tree/usr/games/$page" --help 2>&1)); do
+    zcat "$share/man/man6/$page.6.gz" | grep -q -- "\\\\-\\\\-${option#--}" || fail "the manual page of $page lacks $option"
+  done
+done
 echo "ok: the install tree, its menu entry and metainfo validate"
 
 # The Debian package.
