@@ -1,5 +1,6 @@
 # make play   build and start the game
-# make test   build and run every test, plainly and under the sanitizers
+# make test   build and run every test, plainly and under the sanitizers; the browser build in
+#             Chromium; the Windows build under Wine
 # make sim    one whole headless match between four computer characters
 # make bench  the benchmarks and the window measurements
 # make windows      zorbump.exe and zorbump-sim.exe for 64-bit Windows, in build-windows/
@@ -31,6 +32,7 @@ test:
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 	$(MAKE) web
 	tests/web/run-web-tests build-web build
+	$(MAKE) windows-test
 
 # The Windows executables are cross-built with MinGW-w64. The programs that run while building (the
 # icon's writer) come from the native tree, built first; SDL2 (and ENet, once the game plays
