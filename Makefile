@@ -80,6 +80,7 @@ windows-test: windows-zip
 	scripts/install-deps test
 	cmake --build build -j $(JOBS) --target zorbump-sim
 	tests/windows/run-wine-tests build build-windows
+	tests/windows/online-wine.sh build build-windows
 
 bench:
 	scripts/install-deps bench
