@@ -11,28 +11,18 @@
 #include "game/BasCmnDef.h"
 #include "game/FrmMain.h"
 #include "match/Match.h"
-#include "platform/Keyboard.h"
 #include "platform/Random.h"
 #include "platform/SdlBackend.h"
 #include "platform/Toolkit.h"
+#include "tools/sim/Lineup.h"
 #include "tools/sim/Trace.h"
 
 namespace {
 
 // The select screen's first line-up, all driven by the computer, as the tool sets it without options.
 int SelfCheck() {
-    ClearGameState();
-    ReleaseScriptedKeys();
-    ResetRnd();
-    MarkDraws();
-    for (int I = 0; I < 4; ++I) {
-        Gl_Players[I].Side = I % 2;
-        Gl_Players[I].Slot = I / 2;
-        Gl_Players[I].Control = ComputerControl;
-        Gl_Players[I].KeySet = -1;
-        Gl_Teams[I % 2].Members = Gl_Teams[I % 2].Members + 1;
-    }
-    StartMatch();
+    const int Sides[4] = {0, 1, 0, 1}, Slots[4] = {0, 0, 1, 1}, People[2] = {-1, -1};
+    StartLineup(Sides, Slots, People, false, 0);
     int64_t Tick = 0;
     while (Gl_ServeSide != MatchOver && Tick < 1000000) {
         Tick++;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/FontTable.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -22,32 +23,6 @@ struct RenderedText {
     int32_t Width = 0;
     std::vector<Run> Runs;
 };
-
-// Decodes UTF-8; a malformed byte stands for U+FFFD.
-std::vector<uint32_t> CodePoints(const std::string &Utf8) {
-    std::vector<uint32_t> Points;
-    for (size_t I = 0; I < Utf8.size();) {
-        const unsigned char Lead = static_cast<unsigned char>(Utf8[I]);
-        const int Extra = Lead < 0x80         ? 0
-                          : (Lead >> 5) == 6  ? 1
-                          : (Lead >> 4) == 14 ? 2
-                          : (Lead >> 3) == 30 ? 3
-                                              : -1;
-        uint32_t Point = Extra == 0   ? Lead
-                         : Extra == 1 ? (Lead & 0x1F)
-                         : Extra == 2 ? (Lead & 0x0F)
-                                      : (Lead & 0x07);
-        bool Valid = Extra >= 0 && I + Extra < Utf8.size();
-        for (int K = 1; Valid && K <= Extra; ++K) {
-            const unsigned char Next = static_cast<unsigned char>(Utf8[I + K]);
-            Valid = (Next & 0xC0) == 0x80;
-            Point = (Point << 6) | (Next & 0x3F);
-        }
-        Points.push_back(Valid ? Point : 0xFFFD);
-        I += Valid ? static_cast<size_t>(Extra) + 1 : 1;
-    }
-    return Points;
-}
 
 const FontSize *SizeOf(int32_t PixelHeight) {
     for (uint32_t Index = 0; Index < FontSizeCount; ++Index) {
@@ -85,7 +60,7 @@ namespace {
 
 RenderedText Layout(const Typ_Font &Font, const std::string &Utf8, bool Underline) {
     RenderedText Text;
-    for (uint32_t Point : CodePoints(Utf8)) {
+    for (uint32_t Point : Utf8CodePoints(Utf8)) {
         // A character the game does not carry takes no room and draws nothing.
         const FontGlyph *G = GlyphOf(Font.Size, Point);
         if (G == nullptr) {
@@ -155,7 +130,7 @@ int32_t TextHeight(const Typ_Font &Font) {
 
 bool TypefaceCovers(int32_t PixelHeight, const std::string &Utf8) {
     const FontSize *Size = SizeOf(PixelHeight);
-    for (uint32_t Point : CodePoints(Utf8)) {
+    for (uint32_t Point : Utf8CodePoints(Utf8)) {
         if (GlyphOf(Size, Point) == nullptr) {
             return false;
         }

@@ -14,6 +14,9 @@
 #include "platform/Scaling.h"
 #include "platform/ToolkitBackend.h"
 
+// A 32-bit SDL surface as the whole-number scaler's output.
+OutputPixels OutputOf(SDL_Surface *Screen);
+
 class SdlScreen {
   public:
     explicit SdlScreen(const DisplayOptions &Options);
@@ -62,7 +65,7 @@ class SdlScreen {
     void UsePointerAt(int32_t PointerScale);
 
     DisplayOptions Options;
-    int32_t Scale = 0;         // 0 until the first window is made
+    int32_t Scale = 0; // 0 until the first window is made
     // The desktop's alone (the page scales the canvas itself and keeps the browser's pointer).
     [[maybe_unused]] double PixelsPerPoint = 1; // more than 1 on a high-density display
     std::map<uint32_t, Entry> Windows;

@@ -37,15 +37,6 @@ SDL_Surface *MaskedPicture(const Surface &Image, const Surface *Mask, int32_t Sc
     return Argb;
 }
 
-int ShiftOf(uint32_t Mask) {
-    int Shift = 0;
-    while (Mask != 0 && (Mask & 1) == 0) {
-        Mask >>= 1;
-        ++Shift;
-    }
-    return Shift;
-}
-
 } // namespace
 
 SdlScreen::SdlScreen(const DisplayOptions &Chosen) : Options(Chosen) {}
@@ -185,14 +176,7 @@ void SdlScreen::Present(uint32_t Id, const Surface &Frame) {
         if (SDL_MUSTLOCK(Screen) && SDL_LockSurface(Screen) != 0) {
             return;
         }
-        OutputPixels Output;
-        Output.Pixels = static_cast<uint8_t *>(Screen->pixels);
-        Output.Width = Screen->w;
-        Output.Height = Screen->h;
-        Output.Pitch = Screen->pitch;
-        Output.RedShift = ShiftOf(Screen->format->Rmask);
-        Output.GreenShift = ShiftOf(Screen->format->Gmask);
-        Output.BlueShift = ShiftOf(Screen->format->Bmask);
+        const OutputPixels Output = OutputOf(Screen);
         DrawScaled(Output, Frame, Layout, Each.Borders);
         if (SDL_MUSTLOCK(Screen)) {
             SDL_UnlockSurface(Screen);

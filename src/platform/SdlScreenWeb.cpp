@@ -4,15 +4,6 @@
 
 namespace {
 
-int ShiftOf(uint32_t Mask) {
-    int Shift = 0;
-    while (Mask != 0 && (Mask & 1) == 0) {
-        Mask >>= 1;
-        ++Shift;
-    }
-    return Shift;
-}
-
 // The page's one canvas, made with the first window and kept to the end.
 SDL_Window *Canvas = nullptr;
 
@@ -97,14 +88,7 @@ void SdlScreen::Present(uint32_t Id, const Surface &Frame) {
         return;
     }
     Each.Layout = FitPicture(Screen->w, Screen->h, Frame.Width, Frame.Height);
-    OutputPixels Output;
-    Output.Pixels = static_cast<uint8_t *>(Screen->pixels);
-    Output.Width = Screen->w;
-    Output.Height = Screen->h;
-    Output.Pitch = Screen->pitch;
-    Output.RedShift = ShiftOf(Screen->format->Rmask);
-    Output.GreenShift = ShiftOf(Screen->format->Gmask);
-    Output.BlueShift = ShiftOf(Screen->format->Bmask);
+    const OutputPixels Output = OutputOf(Screen);
     DrawScaled(Output, Frame, Each.Layout, true);
     SDL_UpdateWindowSurface(Canvas);
 }

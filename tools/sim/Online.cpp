@@ -13,6 +13,7 @@
 #include "net/Rollback.h"
 #include "platform/Keyboard.h"
 #include "platform/Random.h"
+#include "tools/sim/Lineup.h"
 #include "tools/sim/Trace.h"
 
 namespace {
@@ -168,28 +169,10 @@ int RunOnline(const OnlineOptions &Opt) {
     }
 
     // The line-up as the host set it, both people driven from the two machines.
-    ClearGameState();
-    ReleaseScriptedKeys();
-    ResetRnd();
-    MarkDraws();
-    if (Setup.Seeded != 0) {
-        SeedRnd(Setup.Seed);
-    }
-    for (int I = 0; I < 4; ++I) {
-        Typ_Player &P = Gl_Players[I];
-        P.Side = Setup.Sides[I];
-        P.Slot = Setup.Slots[I];
-        P.Control = ComputerControl;
-        P.KeySet = -1;
-        Gl_Teams[Setup.Sides[I]].Members = Gl_Teams[Setup.Sides[I]].Members + 1;
-    }
-    for (int Person = 0; Person < 2; ++Person) {
-        if (Setup.People[Person] >= 0) {
-            Gl_Players[Setup.People[Person]].Control = 1;
-            Gl_Players[Setup.People[Person]].KeySet = Person;
-        }
-    }
-    StartMatch();
+    const int Sides[4] = {Setup.Sides[0], Setup.Sides[1], Setup.Sides[2], Setup.Sides[3]};
+    const int Slots[4] = {Setup.Slots[0], Setup.Slots[1], Setup.Slots[2], Setup.Slots[3]};
+    const int People[2] = {Setup.People[0], Setup.People[1]};
+    StartLineup(Sides, Slots, People, Setup.Seeded != 0, Setup.Seed);
     if (Opt.Trace) {
         WriteTraceLine(stdout, 0);
     }

@@ -18,6 +18,7 @@
 #include "platform/Keyboard.h"
 #include "platform/Random.h"
 #include "platform/StandardOutput.h"
+#include "tools/sim/Lineup.h"
 #include "tools/sim/Online.h"
 #include "tools/sim/SimPictures.h"
 #include "tools/sim/SimSounds.h"
@@ -293,30 +294,8 @@ Options ParseOptions(int Argc, char **Argv) {
     return Opt;
 }
 
-// The line-up as the select screen would leave it, on top of the state the program starts with.
 void SetUpMatch(const Options &Opt) {
-    ClearGameState();
-    ReleaseScriptedKeys();
-    ResetRnd();
-    MarkDraws();
-    if (Opt.Seeded) {
-        SeedRnd(Opt.Seed);
-    }
-    for (int I = 0; I < 4; ++I) {
-        Typ_Player &P = Gl_Players[I];
-        P.Side = Opt.Sides[I];
-        P.Slot = Opt.Slots[I];
-        P.Control = ComputerControl;
-        P.KeySet = -1;
-        Gl_Teams[Opt.Sides[I]].Members = Gl_Teams[Opt.Sides[I]].Members + 1;
-    }
-    for (int Person = 0; Person < 2; ++Person) {
-        if (Opt.People[Person] >= 0) {
-            Gl_Players[Opt.People[Person]].Control = 1;
-            Gl_Players[Opt.People[Person]].KeySet = Person;
-        }
-    }
-    StartMatch();
+    StartLineup(Opt.Sides, Opt.Slots, Opt.People, Opt.Seeded, Opt.Seed);
 }
 
 void HoldKeysOfTick(const Options &Opt, int64_t Tick) {

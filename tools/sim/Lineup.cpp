@@ -1,0 +1,32 @@
+#include "tools/sim/Lineup.h"
+
+#include "game/BasCmnDef.h"
+#include "match/Match.h"
+#include "platform/Keyboard.h"
+#include "platform/Random.h"
+
+void StartLineup(const int Sides[4], const int Slots[4], const int People[2], bool Seeded, uint64_t Seed) {
+    ClearGameState();
+    ReleaseScriptedKeys();
+    ResetRnd();
+    MarkDraws();
+    if (Seeded) {
+        SeedRnd(Seed);
+    }
+    for (int I = 0; I < 4; ++I) {
+        Typ_Player &P = Gl_Players[I];
+        P.Side = Sides[I];
+        P.Slot = Slots[I];
+        P.Control = ComputerControl;
+        P.KeySet = -1;
+        Gl_Teams[Sides[I]].Members = Gl_Teams[Sides[I]].Members + 1;
+    }
+    // The first person plays with the letter keys, the second with the keypad.
+    for (int Person = 0; Person < 2; ++Person) {
+        if (People[Person] >= 0) {
+            Gl_Players[People[Person]].Control = 1;
+            Gl_Players[People[Person]].KeySet = Person;
+        }
+    }
+    StartMatch();
+}
