@@ -31,6 +31,7 @@ test:
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 	$(MAKE) web
 	tests/web/run-web-tests build-web build
+	$(MAKE) windows-test
 
 # The Windows executables are cross-built with MinGW-w64. The programs that run while building (the
 # icon's writer) come from the native tree, built first; SDL2 (and ENet, once the game plays
