@@ -34,9 +34,23 @@ class Reader {
         Left--;
         return *At++;
     }
-    uint16_t U16() { return uint16_t(U8() | U8() << 8); }
-    uint32_t U32() { return U16() | uint32_t(U16()) << 16; }
-    uint64_t U64() { return U32() | uint64_t(U32()) << 32; }
+    // Each read in its own statement: the bytes are taken in order, low byte first, whatever order
+    // a compiler would evaluate the operands of one expression in.
+    uint16_t U16() {
+        const uint16_t Low = U8();
+        const uint16_t High = U8();
+        return uint16_t(Low | High << 8);
+    }
+    uint32_t U32() {
+        const uint32_t Low = U16();
+        const uint32_t High = U16();
+        return Low | High << 16;
+    }
+    uint64_t U64() {
+        const uint64_t Low = U32();
+        const uint64_t High = U32();
+        return Low | High << 32;
+    }
     bool Done() const { return Ok && Left == 0; }
 
   private:
