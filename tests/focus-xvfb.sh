@@ -17,17 +17,12 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-exec 3>&-
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+. "$(dirname "$0")/virtual-screen.sh"
+start_virtual_screen "$work" 1024x768 || { echo "FAIL: no virtual screen"; exit 1; }
+pids+=($xvfb_pid)
 openbox --sm-disable >"$work/wm.log" 2>&1 &
 pids+=($!)
 sleep 0.5
-unset SDL_VIDEODRIVER WAYLAND_DISPLAY
 # The libraries under the X connection keep some memory to the end; the game's own is checked elsewhere.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 "$tests" --gtest_also_run_disabled_tests --gtest_filter='FocusUnderX.*'

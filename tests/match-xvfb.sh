@@ -24,18 +24,8 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; [ -s "$work/game.log" ] && sed 's/^/  game: /' "$work/game.log" | tail -n 20; exit 1; }
 
-# The server picks a free display number itself and writes it to the pipe.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.05
-done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
-unset SDL_VIDEODRIVER WAYLAND_DISPLAY
+. "$(dirname "$0")/virtual-screen.sh"
+start_virtual_screen "$work" 640x480 || fail "no virtual screen"
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 "$@" >"$work/game.log" 2>&1 &

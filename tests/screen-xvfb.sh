@@ -22,18 +22,12 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; [ -s "$work/game.log" ] && sed 's/^/  game: /' "$work/game.log" | tail -n 20; exit 1; }
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-unset SDL_VIDEODRIVER WAYLAND_DISPLAY
+. "$here/virtual-screen.sh"
 
 # A screen of the given size with a window manager (full screen is the manager's to grant).
 start_screen() {
-  rm -f "$work/display"
-  exec 3>"$work/display"
-  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  pids+=($!)
-  exec 3>&-
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-  [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-  export DISPLAY=":$(head -n1 "$work/display")"
+  start_virtual_screen "$work" "$1" || fail "no virtual screen"
+  pids+=($xvfb_pid)
   openbox --sm-disable >"$work/wm.log" 2>&1 &
   pids+=($!)
   sleep 0.5

@@ -1,0 +1,24 @@
+# Sourced by the tests that run programs on a virtual X server of their own.
+#
+# start_virtual_screen WORK SIZE starts Xvfb with one screen of SIZE (e.g. 640x480) that picks a
+# free display number itself, waits for it, and sets DISPLAY and xvfb_pid (the caller kills it).
+# The programs then use this screen only: SDL's other drivers are put out of reach. Returns 1,
+# printing the server's log, when it did not start.
+start_virtual_screen() {
+  local work=$1 size=$2
+  rm -f "$work/display"
+  exec 3>"$work/display"
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  exec 3>&-
+  for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.05
+  done
+  if [ ! -s "$work/display" ]; then
+    echo "Xvfb did not start: $(cat "$work/xvfb.log")"
+    return 1
+  fi
+  export DISPLAY=":$(head -n1 "$work/display")"
+  unset SDL_VIDEODRIVER WAYLAND_DISPLAY
+}
