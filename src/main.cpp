@@ -5,6 +5,7 @@
 #include "audio/Sound.h"
 #include "game/FrmMain.h"
 #include "game/GameOptions.h"
+#include "online/OnlineSession.h"
 #include "platform/Console.h"
 #include "platform/SdlBackend.h"
 #include "platform/Toolkit.h"
@@ -32,7 +33,11 @@ int main(int Count, char **Arguments) {
     if (!StartSound(nullptr, SoundError)) {
         std::fprintf(stderr, "Zorbump: playing without sound: %s\n", SoundError.c_str());
     }
-    RunProgram();
+    {
+        // Online, the session runs the screens until it ends; it says goodbye when the program does.
+        OnlineSession Session(Options.Online);
+        RunProgram(Options.Online.Role == SessionOptions::Roles::None ? nullptr : &Session);
+    }
     StopSound();
     SetBackend(nullptr);
     CloseSdlBackend();

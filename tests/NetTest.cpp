@@ -34,6 +34,8 @@ Wire::Message Sample(Wire::Kind Kind) {
     M.Inputs[2] = 255;
     M.Frame = 90;
     M.Value = 0xDEADBEEF;
+    M.Screen = 0x1234;
+    M.Segment = 0x0506;
     return M;
 }
 
@@ -41,7 +43,7 @@ Wire::Message Sample(Wire::Kind Kind) {
 
 TEST(Protocol, EveryMessageComesBackAsItWasSent) {
     for (Wire::Kind Kind : {Wire::Kind::Hello, Wire::Kind::Welcome, Wire::Kind::Refuse, Wire::Kind::Inputs,
-                            Wire::Kind::Checksum, Wire::Kind::Bye}) {
+                            Wire::Kind::Checksum, Wire::Kind::Bye, Wire::Kind::Resume, Wire::Kind::Leave}) {
         const std::vector<uint8_t> Bytes = Wire::Encode(Sample(Kind));
         Wire::Message Back;
         ASSERT_TRUE(Wire::Decode(Bytes.data(), Bytes.size(), Back)) << int(Kind);

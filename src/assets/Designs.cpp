@@ -50,6 +50,8 @@ const LabelDesign SelectTitleDesigns[5] = {
     {"Push Enter 決定", 156, 304, 173, 25, Yellow, NoBack, false, 19, Alignment::Left},
 };
 
+const LabelDesign OnlineLineDesign = {"", 8, 12, 464, 17, Black, NoBack, false, 13, Alignment::Centre};
+
 void DressWindow(Form &Window) {
     const Typ_Pictures &Pictures = GetPictures();
     Window.SetIcon(&Pictures.Icon32, &Pictures.Icon32Mask);

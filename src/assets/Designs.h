@@ -1,4 +1,4 @@
-// The designs of the game's three windows: their sizes and captions, and the place, size, colours
+// The designs of the game's windows: their sizes and captions, and the place, size, colours
 // and font of every control on them. The windows build themselves from these each time they are
 // created, so every visit to a screen starts from the same look.
 #pragma once
@@ -37,6 +37,11 @@ extern const LabelDesign PlayDesigns[4];        // the labels above the faces, b
 extern const PictureDesign FaceDesigns[4];      // the framed faces, by character
 extern const LabelDesign SelectTitleDesigns[5]; // "PLAYERS", "SELECT", their shadows, the hint
 constexpr uint32_t SelectTickInterval = 100;
+
+// The online window: one line saying what a session is doing (waiting, connecting) or why it ended.
+constexpr WindowDesign OnlineDesign = {"Zorbump", 480, 40};
+extern const LabelDesign OnlineLineDesign;
+constexpr uint32_t NoticeTime = 4000; // milliseconds a notice stays unless a key closes it first
 
 // Gives a window the game's icon and mouse pointer.
 void DressWindow(Form &Window);

@@ -16,13 +16,13 @@ constexpr int PendingRoundsAtClose = 1000;
 
 } // namespace
 
-Frm_Main::Frm_Main()
+Frm_Main::Frm_Main(OnlineFlow *Session)
     : Form(MainDesign.Caption, MainDesign.Width, MainDesign.Height),
       Pic_Tumbler(*this, GetPictures().Pic_Tumbler, 0, 0, 320, 352, false, false),
       Pic_Ball(*this, GetPictures().Pic_Ball, 0, 0, 48, 180, false, false),
       Pic_Kouka(*this, GetPictures().Pic_Kouka, 0, 0, 96, 144, false, false),
       Pic_Back(*this, GetPictures().Pic_Back, 0, 0, 480, 360, false, false),
-      Tim_Main(*this, MatchTickInterval, false, [this] { Tim_Main_Timer(); }) {
+      Tim_Main(*this, MatchTickInterval, false, [this] { Tim_Main_Timer(); }), Online(Session) {
     DressWindow(*this);
     // A controller's Start pauses and resumes the match, as the space bar does.
     SetPadKeys(VK_SPACE, 0);
@@ -44,6 +44,17 @@ Frm_Main::~Frm_Main() {
 void Frm_Main::Form_Load() {
     Tim_Main.SetEnabled(false);
     Hide();
+    if (Online != nullptr && Online->Active()) {
+        Tim_Main.SetInterval(MatchTickInterval);
+        if (Online->PrepareMatch()) {
+            Show();
+            Online->BeginMatch();
+            return;
+        }
+        if (ProgramEnding()) {
+            return;
+        }
+    }
     Title = std::make_unique<Frm_Title>();
     Title->ShowModal();
     Title.reset();
@@ -66,6 +77,12 @@ void Frm_Main::Form_Load() {
 }
 
 void Frm_Main::Form_KeyDown(int16_t KeyCode, int16_t) {
+    if (PlayingOnline()) {
+        if (!Online->MatchKey(KeyCode)) {
+            Form_Load();
+        }
+        return;
+    }
     switch (KeyCode) {
     case VK_SPACE:
         // Pause or resume; the last frame stays on the window meanwhile.
@@ -88,6 +105,16 @@ void Frm_Main::Form_Unload(int16_t &) {
 }
 
 void Frm_Main::Tim_Main_Timer() {
+    if (PlayingOnline()) {
+        if (!Online->MatchTick()) {
+            Form_Load();
+            return;
+        }
+        if (Online->TickInterval() != Tim_Main.Interval()) {
+            Tim_Main.SetInterval(Online->TickInterval());
+        }
+        return;
+    }
     ListenBeforeTick();
     TickMatch();
     ListenAfterTick();
@@ -99,13 +126,18 @@ void Frm_Main::EnableMatchTimer() {
 
 // A side has reached 15: back to the title, from inside the tick that ended the match.
 void Frm_Main::ReturnToTitle() {
+    // Online, a tick may still be run again differently: the session ends the match once both
+    // machines have confirmed its last tick.
+    if (PlayingOnline()) {
+        return;
+    }
     // The winning tick is heard now: the title opens inside it, and the fanfare plays over it.
     ListenAfterTick();
     Form_Load();
 }
 
-void RunProgram() {
-    Frm_Main Main;
+void RunProgram(OnlineFlow *Online) {
+    Frm_Main Main(Online);
     Main.Show();
     RunEventLoop();
 }

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "game/OnlineFlow.h"
 #include "match/Match.h"
 #include "platform/Toolkit.h"
 
@@ -12,7 +13,8 @@ class Frm_Select;
 
 class Frm_Main final : public Form, public MatchHost {
   public:
-    Frm_Main();
+    // Online, the session runs the screens while it lasts.
+    explicit Frm_Main(OnlineFlow *Online = nullptr);
     ~Frm_Main();
 
     // The start-up sequence: the title, then the select screen, then a new match.
@@ -33,10 +35,13 @@ class Frm_Main final : public Form, public MatchHost {
     Timer Tim_Main;
 
   private:
+    bool PlayingOnline() const { return Online != nullptr && Online->InMatch(); }
+
+    OnlineFlow *Online;
     std::unique_ptr<Frm_Title> Title;
     std::unique_ptr<Frm_Select> Select;
 };
 
 // Runs the game on the backend in use: loads the match window and handles events until the
-// program ends.
-void RunProgram();
+// program ends. With a session, it starts with the session's screens.
+void RunProgram(OnlineFlow *Online = nullptr);

@@ -4,10 +4,15 @@
 #include <cstring>
 
 const char *const GameUsage =
-    "Usage: zorbump [--scale N] [--fullscreen] [--help]\n"
+    "Usage: zorbump [--scale N] [--fullscreen] [--host [PORT] | --join HOST[:PORT]] [--delay N] [--help]\n"
     "  --scale N     show every window N times its size (1 to 8); without it the\n"
     "                largest whole scale that fits the screen\n"
     "  --fullscreen  start in full screen (F11 or Alt+Enter toggles it while playing)\n"
+    "  --host [PORT] play online: wait for the other player on UDP PORT (default 24680)\n"
+    "  --join HOST[:PORT]\n"
+    "                play online: join the game hosted at HOST (port 24680 unless given)\n"
+    "  --delay N     online, hold every key of yours N ticks before it plays (0 to 3,\n"
+    "                default 0); a little delay means fewer corrections on a slow line\n"
     "  --help        print these options and exit\n";
 
 namespace {
@@ -26,9 +31,41 @@ bool ReadNumber(const char *Text, int First, int Last, int &Value) {
     return Value >= First && Value <= Last;
 }
 
+// HOST or HOST:PORT. The host is a name or an IPv4 address, made of letters, digits, dots and
+// hyphens only.
+bool ReadAddress(const char *Text, SessionOptions &Online) {
+    if (Text == nullptr) {
+        return false;
+    }
+    std::string Host = Text;
+    const size_t Colon = Host.find(':');
+    if (Colon != std::string::npos) {
+        int Port = 0;
+        if (!ReadNumber(Host.c_str() + Colon + 1, 1, 65535, Port)) {
+            return false;
+        }
+        Online.Port = uint16_t(Port);
+        Host.resize(Colon);
+    }
+    if (Host.empty() || Host.size() > 253) {
+        return false;
+    }
+    for (char Each : Host) {
+        const bool Allowed = (Each >= 'a' && Each <= 'z') || (Each >= 'A' && Each <= 'Z') ||
+                             (Each >= '0' && Each <= '9') || Each == '.' || Each == '-';
+        if (!Allowed) {
+            return false;
+        }
+    }
+    Online.Address = Host;
+    return true;
+}
+
 } // namespace
 
 bool ParseGameOptions(int Count, const char *const *Arguments, GameOptions &Options, std::string &Error) {
+    int Roles = 0; // 1 host, 2 join
+    bool DelayGiven = false;
     for (int Index = 1; Index < Count; ++Index) {
         const std::string Argument = Arguments[Index];
         if (Argument == "--help") {
@@ -43,10 +80,48 @@ bool ParseGameOptions(int Count, const char *const *Arguments, GameOptions &Opti
                 return false;
             }
             Options.Display.Scale = Scale;
+        } else if (Argument == "--host") {
+            // The port is optional: a next argument that is a number is it.
+            int Port = 0;
+            if (Index + 1 < Count && ReadNumber(Arguments[Index + 1], 0, 99999999, Port)) {
+                ++Index;
+                if (Port < 1 || Port > 65535) {
+                    Error = "--host needs a port from 1 to 65535";
+                    return false;
+                }
+                Options.Online.Port = uint16_t(Port);
+            }
+            Roles |= 1;
+            Options.Online.Role = SessionOptions::Roles::Host;
+        } else if (Argument == "--join") {
+            const char *Value = Index + 1 < Count ? Arguments[++Index] : nullptr;
+            if (!ReadAddress(Value, Options.Online)) {
+                Error = "--join needs HOST or HOST:PORT, with a port from 1 to 65535";
+                return false;
+            }
+            Roles |= 2;
+            Options.Online.Role = SessionOptions::Roles::Guest;
+        } else if (Argument == "--delay") {
+            const char *Value = Index + 1 < Count ? Arguments[++Index] : nullptr;
+            int Delay = 0;
+            if (!ReadNumber(Value, 0, 3, Delay)) {
+                Error = "--delay needs a whole number from 0 to 3";
+                return false;
+            }
+            Options.Online.Delay = Delay;
+            DelayGiven = true;
         } else {
             Error = "unknown option '" + Argument + "' (try --help)";
             return false;
         }
+    }
+    if (Roles == 3) {
+        Error = "--host and --join cannot go together";
+        return false;
+    }
+    if (DelayGiven && Roles == 0) {
+        Error = "--delay is for online play, with --host or --join";
+        return false;
     }
     return true;
 }

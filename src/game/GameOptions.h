@@ -1,12 +1,23 @@
 // The game's few command-line options. Without any, the game is the game as it always was.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/DisplayOptions.h"
 
+// Online play: host a session, join one, or neither (the local game).
+struct SessionOptions {
+    enum class Roles { None, Host, Guest };
+    Roles Role = Roles::None;
+    std::string Address;  // the host a guest joins
+    uint16_t Port = 24680;
+    int32_t Delay = 0;    // ticks every local input waits before it is played, 0 to 3
+};
+
 struct GameOptions {
     DisplayOptions Display;
+    SessionOptions Online;
     bool Help = false;
 };
 

@@ -101,6 +101,8 @@ std::vector<uint8_t> Encode(const Message &Out) {
         W.U8(uint8_t(Out.Reason));
         break;
     case Kind::Inputs:
+        W.U16(Out.Screen);
+        W.U16(Out.Segment);
         W.U32(uint32_t(Out.Ack));
         W.U32(uint32_t(Out.SenderFrame));
         W.U32(uint32_t(Out.First));
@@ -110,8 +112,15 @@ std::vector<uint8_t> Encode(const Message &Out) {
         }
         break;
     case Kind::Checksum:
+        W.U16(Out.Screen);
+        W.U16(Out.Segment);
         W.U32(uint32_t(Out.Frame));
         W.U32(Out.Value);
+        break;
+    case Kind::Resume:
+    case Kind::Leave:
+        W.U16(Out.Screen);
+        W.U16(Out.Segment);
         break;
     case Kind::Bye:
         W.U32(uint32_t(Out.Frame));
@@ -165,6 +174,8 @@ bool Decode(const uint8_t *Bytes, size_t Size, Message &In) {
         break;
     case uint8_t(Kind::Inputs):
         In.Type = Kind::Inputs;
+        In.Screen = R.U16();
+        In.Segment = R.U16();
         In.Ack = int32_t(R.U32());
         In.SenderFrame = int32_t(R.U32());
         In.First = int32_t(R.U32());
@@ -178,11 +189,19 @@ bool Decode(const uint8_t *Bytes, size_t Size, Message &In) {
         break;
     case uint8_t(Kind::Checksum):
         In.Type = Kind::Checksum;
+        In.Screen = R.U16();
+        In.Segment = R.U16();
         In.Frame = int32_t(R.U32());
         In.Value = R.U32();
         if (In.Frame < 0) {
             return false;
         }
+        break;
+    case uint8_t(Kind::Resume):
+    case uint8_t(Kind::Leave):
+        In.Type = Kind(Type);
+        In.Screen = R.U16();
+        In.Segment = R.U16();
         break;
     case uint8_t(Kind::Bye):
         In.Type = Kind::Bye;

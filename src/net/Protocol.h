@@ -11,7 +11,7 @@
 namespace Wire {
 
 constexpr uint16_t Magic = 0x5A42;     // the game's mark on every message
-constexpr uint8_t ProtocolVersion = 1; // changes whenever a message changes
+constexpr uint8_t ProtocolVersion = 2; // changes whenever a message changes
 constexpr int MaxInputs = 64;          // unacknowledged inputs one message can carry
 
 enum class Kind : uint8_t {
@@ -21,6 +21,8 @@ enum class Kind : uint8_t {
     Inputs = 4,  // unreliable: inputs not yet acknowledged, an acknowledgement, the sender's tick
     Checksum = 5,
     Bye = 6,
+    Resume = 7, // reliable: a paused match goes on
+    Leave = 8,  // reliable: Escape ended the match
 };
 
 enum class Refusal : uint8_t { None = 0, OtherBuild = 1, Full = 2 };
@@ -37,6 +39,11 @@ struct Message {
     uint64_t Seed = 0;
     // Refuse.
     Refusal Reason = Refusal::None;
+    // Inputs, Checksum, Resume and Leave: the screen of the session they belong to (the first
+    // select screen is 0, its match 1, the next select screen 2, ...), and the segment of a match
+    // (its play between two pauses). Anything of another screen is stale and ignored.
+    uint16_t Screen = 0;
+    uint16_t Segment = 0;
     // Inputs.
     int32_t Ack = 0;         // every input of the receiver's below this has arrived
     int32_t SenderFrame = 0; // ticks the sender has run

@@ -18,6 +18,12 @@ std::vector<Form *> ModalForms;  // the windows whose modal runs are active, inn
 KeyListener HeardKeys = nullptr;
 int16_t KeptKey = 0; // the key the listener took last, whose repeats it keeps too
 
+struct WatchedSocket {
+    intptr_t Socket;
+    std::function<void()> Handler;
+};
+std::vector<WatchedSocket> SocketHandlers;
+
 // Colours of a sunken frame and of an empty picture box.
 constexpr uint32_t FrameShadow = 0x808080;
 constexpr uint32_t FrameDarkShadow = 0x000000;
@@ -150,6 +156,16 @@ bool FireDueTimers() {
     return Fired;
 }
 
+// Lets every watched socket's handler look at what arrived. A handler may stop watching any socket.
+void ServeSockets() {
+    const std::vector<WatchedSocket> Watched = SocketHandlers;
+    for (const WatchedSocket &Each : Watched) {
+        if (!Ending) {
+            Each.Handler();
+        }
+    }
+}
+
 uint64_t NextDue() {
     uint64_t Next = std::numeric_limits<uint64_t>::max();
     for (Form *Each : LoadedForms) {
@@ -165,6 +181,7 @@ uint64_t NextDue() {
 // One round of the event loop: the timers that are due, then every event already waiting. When
 // neither had anything and Wait is set, waits for the next event or timer.
 void RunRound(bool Wait) {
+    ServeSockets();
     bool Busy = FireDueTimers();
     ToolkitEvent Event;
     while (!Ending && TheBackend->PollEvent(Event)) {
@@ -178,6 +195,7 @@ void RunRound(bool Wait) {
             Dispatch(Event);
             PaintAll();
         }
+        ServeSockets();
     }
 }
 
@@ -216,13 +234,18 @@ void ResetProgramEnd() {
     Ending = false;
 }
 
-void WakeOnSocket(intptr_t Socket) {
+void WakeOnSocket(intptr_t Socket, std::function<void()> Handler) {
+    StopWakingOnSocket(Socket);
+    SocketHandlers.push_back({Socket, std::move(Handler)});
     if (TheBackend != nullptr) {
         TheBackend->WatchSocket(Socket);
     }
 }
 
 void StopWakingOnSocket(intptr_t Socket) {
+    SocketHandlers.erase(std::remove_if(SocketHandlers.begin(), SocketHandlers.end(),
+                                        [Socket](const WatchedSocket &Each) { return Each.Socket == Socket; }),
+                         SocketHandlers.end());
     if (TheBackend != nullptr) {
         TheBackend->UnwatchSocket(Socket);
     }

@@ -47,8 +47,9 @@ Form *FocusedForm();
 using KeyListener = bool (*)(int16_t KeyCode);
 void SetKeyListener(KeyListener Listener);
 
-// A socket whose incoming data wakes the event wait, so that its messages are handled at once.
-void WakeOnSocket(intptr_t Socket);
+// A socket whose incoming data wakes the event wait. Its handler runs in every round of the event
+// loop while the socket is watched, so that its messages are handled as soon as they arrive.
+void WakeOnSocket(intptr_t Socket, std::function<void()> Handler);
 void StopWakingOnSocket(intptr_t Socket);
 
 enum class Alignment { Left, Centre };

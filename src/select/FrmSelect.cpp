@@ -28,9 +28,9 @@ int16_t Persons() {
 
 } // namespace
 
-Frm_Select::Frm_Select()
+Frm_Select::Frm_Select(SelectPace *TickPace)
     : Form(SelectDesign.Caption, SelectDesign.Width, SelectDesign.Height),
-      Tim_Main(*this, 0, true, [this] { Tim_Main_Timer(); }) {
+      Tim_Main(*this, 0, true, [this] { Tim_Main_Timer(); }), Pace(TickPace) {
     DressWindow(*this);
     const Typ_Pictures &Pictures = GetPictures();
     SetPicture(&Pictures.Pic_Back);
@@ -53,11 +53,31 @@ void Frm_Select::Form_Load() {
 }
 
 void Frm_Select::Tim_Main_Timer() {
+    if (Pace != nullptr) {
+        Pace->SelectTimer(*this);
+        return;
+    }
     TickSelect();
 }
 
+void Frm_Select::RunTick(bool Enter) {
+    TickSelect();
+    if (Enter) {
+        ConfirmLineup();
+    }
+}
+
 void Frm_Select::Form_KeyDown(int16_t KeyCode, int16_t) {
-    if (KeyCode != VK_RETURN || HeldCount < Gl_PlayerCount) {
+    if (Pace != nullptr && Pace->SelectKey(KeyCode)) {
+        return;
+    }
+    if (KeyCode == VK_RETURN) {
+        ConfirmLineup();
+    }
+}
+
+void Frm_Select::ConfirmLineup() {
+    if (HeldCount < Gl_PlayerCount) {
         return;
     }
     for (int16_t Index = 0; Index < 4; ++Index) {

@@ -21,9 +21,24 @@ struct Typ_SelCursor {
     Int16 Pos;  // the character under the cursor, 0 to 3
 };
 
+class Frm_Select;
+
+// Who runs the select screen's ticks. Without one the window's own timer runs them from this
+// machine's keys; online, a session runs each tick once both machines' keys for it are known, and
+// takes Enter to share it.
+class SelectPace {
+  public:
+    virtual void SelectTimer(Frm_Select &Window) = 0;
+    // True when the pace takes the key from the window.
+    virtual bool SelectKey(int16_t KeyCode) = 0;
+
+  protected:
+    ~SelectPace() = default;
+};
+
 class Frm_Select final : public Form {
   public:
-    Frm_Select();
+    explicit Frm_Select(SelectPace *Pace = nullptr);
 
     void Form_Load() override;
     void Form_KeyDown(int16_t KeyCode, int16_t Shift) override;
@@ -43,9 +58,13 @@ class Frm_Select final : public Form {
 
     Timer Tim_Main;
 
+    // One tick of the screen from the keys held now, then Enter if it was pressed in the tick.
+    void RunTick(bool Enter);
+
   private:
     void InitSelect();
     void TickSelect();
+    void ConfirmLineup();
     void ReadSelectKeys(int16_t Person);
     void ApplySelectKeys(int16_t Person);
     void DrawSelect();
@@ -53,4 +72,5 @@ class Frm_Select final : public Form {
     std::vector<std::unique_ptr<Label>> Titles;
     std::vector<std::unique_ptr<Label>> PlayLabels;
     std::vector<std::unique_ptr<PictureBox>> Faces;
+    SelectPace *Pace;
 };

@@ -11,6 +11,7 @@
 #include "match/Match.h"
 #include "net/Link.h"
 #include "net/Rollback.h"
+#include "online/RollbackMatch.h"
 #include "platform/Keyboard.h"
 #include "platform/Random.h"
 #include "tools/sim/Lineup.h"
@@ -24,65 +25,6 @@ constexpr auto Silence = std::chrono::seconds(5);
 // A guest gives up on a host that does not answer a little sooner, so it has said so within 5 s.
 constexpr auto JoinPatience = std::chrono::milliseconds(4500);
 constexpr int ChecksumEvery = 30;
-
-// The keys of each person's set, in the order of the bits of PadInput.
-constexpr int32_t SetKeys[2][5] = {{VK_Y, VK_N, VK_G, VK_J, VK_Z},
-                                   {VK_NUMPAD8, VK_NUMPAD2, VK_NUMPAD4, VK_NUMPAD6, VK_UP}};
-
-PadInput InputOfLetterKeys(const std::vector<int> &Held) {
-    PadInput Input = 0;
-    for (int Code : Held) {
-        for (int Bit = 0; Bit < 5; ++Bit) {
-            if (Code == SetKeys[0][Bit]) {
-                Input |= PadInput(1 << Bit);
-            }
-        }
-    }
-    return Input;
-}
-
-// The match as the session sees it: saved, restored and advanced; what each tick leaves behind is
-// kept until the tick is confirmed, then traced, recorded and checked.
-class OnlineMatch final : public RollbackGame {
-  public:
-    explicit OnlineMatch(bool Tracing) : Tracing(Tracing) {}
-
-    void SaveFrame(int32_t Frame) override { SaveMatch(Saved[size_t(Frame) % Saved.size()]); }
-    void LoadFrame(int32_t Frame) override { RestoreMatch(Saved[size_t(Frame) % Saved.size()]); }
-    void AdvanceFrame(int32_t Frame, const PadInput Inputs[2], bool) override {
-        ReleaseScriptedKeys();
-        std::string Held;
-        for (int Person = 0; Person < 2; ++Person) {
-            for (int Bit = 0; Bit < 5; ++Bit) {
-                if ((Inputs[Person] >> Bit) & 1) {
-                    SetScriptedKey(SetKeys[Person][Bit], true);
-                    Held += (Held.empty() ? "" : " ") + std::to_string(SetKeys[Person][Bit]);
-                }
-            }
-        }
-        MarkDraws();
-        TickMatch();
-        if (int32_t(After.size()) <= Frame) {
-            After.resize(size_t(Frame) + 1);
-        }
-        Outcome &Out = After[size_t(Frame)];
-        Out.Keys = Held;
-        Out.Checksum = MatchChecksum();
-        Out.Over = Gl_ServeSide == MatchOver;
-        if (Tracing) {
-            Out.Line = TraceLine(Frame + 1);
-        }
-    }
-
-    struct Outcome {
-        std::string Line, Keys;
-        uint32_t Checksum = 0;
-        bool Over = false;
-    };
-    std::vector<Outcome> After; // by tick
-    std::vector<Typ_MatchSnapshot> Saved = std::vector<Typ_MatchSnapshot>(RollbackSession::Window + 4);
-    bool Tracing;
-};
 
 struct Figures {
     int64_t Stalls = 0;
@@ -178,7 +120,7 @@ int RunOnline(const OnlineOptions &Opt) {
     }
 
     const int Local = Opt.Hosting ? 0 : 1;
-    OnlineMatch Game(Opt.Trace);
+    RollbackMatch Game(Opt.Trace ? RollbackMatch::Tracer(TraceLine) : nullptr, false);
     RollbackSession Session(Game, Local, Opt.Delay);
     Figures Count;
     std::ofstream Record;
@@ -227,9 +169,7 @@ int RunOnline(const OnlineOptions &Opt) {
             if (What == NetLink::Happening::Received && In.Session == Setup.Session) {
                 Heard = Clock::now();
                 if (In.Type == Wire::Kind::Inputs) {
-                    for (int I = 0; I < In.Count; ++I) {
-                        Session.ReceiveRemote(In.First + I, In.Inputs[I]);
-                    }
+                    ReceiveInputs(Session, In);
                     TheyHave = std::max(TheyHave, In.Ack);
                     TheirFrame = std::max(TheirFrame, In.SenderFrame);
                 } else if (In.Type == Wire::Kind::Checksum) {
@@ -275,7 +215,7 @@ int RunOnline(const OnlineOptions &Opt) {
             Final = std::min(Final, Session.PendingFrom());
         }
         while (Confirmed < Final && (EndAt < 0 || Confirmed <= EndAt)) {
-            const OnlineMatch::Outcome &Out = Game.After[size_t(Confirmed)];
+            const RollbackMatch::Outcome &Out = Game.After(Confirmed);
             if (Opt.Trace) {
                 std::fputs(Out.Line.c_str(), stdout);
             }
@@ -313,16 +253,8 @@ int RunOnline(const OnlineOptions &Opt) {
             It = TheirChecksums.erase(It);
         }
         // Every input the other side has not acknowledged, in one unreliable message.
-        Wire::Message Out;
-        Out.Type = Wire::Kind::Inputs;
+        Wire::Message Out = InputsMessage(Session, TheyHave);
         Out.Session = Setup.Session;
-        Out.Ack = Session.RemoteKnownThrough();
-        Out.SenderFrame = Session.Frame();
-        Out.First = std::max(TheyHave, Session.LocalKnownThrough() - Wire::MaxInputs);
-        Out.Count = uint8_t(std::max(0, Session.LocalKnownThrough() - Out.First));
-        for (int I = 0; I < Out.Count; ++I) {
-            Out.Inputs[I] = Session.LocalInput(Out.First + I);
-        }
         if (!PartnerGone) {
             Link.Send(Out, false);
         }
@@ -343,7 +275,7 @@ int RunOnline(const OnlineOptions &Opt) {
                     " (longest %" PRId32 " ticks); stalls %" PRId64 " (%.0f ms); sent %" PRIu64
                     " bytes, received %" PRIu64 " bytes; round trip %" PRIu32 " ms\n",
                     int64_t(Gl_Teams[0].Score), int64_t(Gl_Teams[1].Score), Confirmed,
-                    Game.After.empty() || !Game.After[size_t(Confirmed - 1)].Over ? "stopped at --ticks"
+                    Game.Empty() || !Game.After(Confirmed - 1).Over ? "stopped at --ticks"
                                                                                   : "match won",
                     Session.Rollbacks, Session.LongestRollback, Count.Stalls, Count.StallMillis,
                     Link.BytesSent(), Link.BytesReceived(), Link.RoundTripMillis());

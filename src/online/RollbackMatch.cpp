@@ -1,0 +1,108 @@
+#include "online/RollbackMatch.h"
+
+#include <algorithm>
+
+#include "audio/Listener.h"
+#include "match/Match.h"
+#include "platform/Keyboard.h"
+#include "platform/Random.h"
+
+namespace {
+
+// The keys of each person's set, in the order of the bits of PadInput.
+constexpr int32_t SetKeys[2][5] = {{VK_Y, VK_N, VK_G, VK_J, VK_Z},
+                                   {VK_NUMPAD8, VK_NUMPAD2, VK_NUMPAD4, VK_NUMPAD6, VK_UP}};
+
+} // namespace
+
+PadInput InputOfLetterKeys() {
+    PadInput Input = 0;
+    for (int Bit = 0; Bit < 5; ++Bit) {
+        if (KeyIsHeld(GetKeyState(SetKeys[0][Bit]))) {
+            Input |= PadInput(1 << Bit);
+        }
+    }
+    return Input;
+}
+
+PadInput InputOfLetterKeys(const std::vector<int> &Held) {
+    PadInput Input = 0;
+    for (int Code : Held) {
+        for (int Bit = 0; Bit < 5; ++Bit) {
+            if (Code == SetKeys[0][Bit]) {
+                Input |= PadInput(1 << Bit);
+            }
+        }
+    }
+    return Input;
+}
+
+void RollbackMatch::SaveFrame(int32_t Frame) {
+    SaveMatch(Saved[size_t(Frame) % Saved.size()]);
+}
+
+void RollbackMatch::LoadFrame(int32_t Frame) {
+    RestoreMatch(Saved[size_t(Frame) % Saved.size()]);
+}
+
+HeldInputs::HeldInputs(const PadInput Inputs[2]) : Keyboard(CurrentKeyReader()) {
+    SetKeyReader(nullptr);
+    ReleaseScriptedKeys();
+    for (int Person = 0; Person < 2; ++Person) {
+        for (int Bit = 0; Bit < 5; ++Bit) {
+            if ((Inputs[Person] >> Bit) & 1) {
+                SetScriptedKey(SetKeys[Person][Bit], true);
+                Held += (Held.empty() ? "" : " ") + std::to_string(SetKeys[Person][Bit]);
+            }
+        }
+    }
+}
+
+HeldInputs::~HeldInputs() {
+    ReleaseScriptedKeys();
+    SetKeyReader(Keyboard);
+}
+
+void RollbackMatch::AdvanceFrame(int32_t Frame, const PadInput Inputs[2], bool) {
+    // The match reads the tick's inputs as held keys, whatever the real keyboard holds.
+    const HeldInputs Holding(Inputs);
+    const bool New = Frame > Newest;
+    Newest = std::max(Newest, Frame);
+    if (New && Heard) {
+        ListenBeforeTick();
+    }
+    MarkDraws();
+    TickMatch();
+    if (New && Heard) {
+        ListenAfterTick();
+    }
+    if (int32_t(Outcomes.size()) <= Frame) {
+        Outcomes.resize(size_t(Frame) + 1);
+    }
+    Outcome &Out = Outcomes[size_t(Frame)];
+    Out.Keys = Holding.Keys();
+    Out.Checksum = MatchChecksum();
+    Out.Over = Gl_ServeSide == MatchOver;
+    if (Trace) {
+        Out.Line = Trace(Frame + 1);
+    }
+}
+
+Wire::Message InputsMessage(const RollbackSession &Session, int32_t TheyHave) {
+    Wire::Message Out;
+    Out.Type = Wire::Kind::Inputs;
+    Out.Ack = Session.RemoteKnownThrough();
+    Out.SenderFrame = Session.Frame();
+    Out.First = std::max(TheyHave, Session.LocalKnownThrough() - Wire::MaxInputs);
+    Out.Count = uint8_t(std::max(0, Session.LocalKnownThrough() - Out.First));
+    for (int I = 0; I < Out.Count; ++I) {
+        Out.Inputs[I] = Session.LocalInput(Out.First + I);
+    }
+    return Out;
+}
+
+void ReceiveInputs(RollbackSession &Session, const Wire::Message &In) {
+    for (int I = 0; I < In.Count; ++I) {
+        Session.ReceiveRemote(In.First + I, In.Inputs[I]);
+    }
+}
