@@ -75,6 +75,10 @@ void SetMatchHost(MatchHost *NewHost) {
     Host = NewHost;
 }
 
+MatchHost *CurrentMatchHost() {
+    return Host;
+}
+
 void TickMatch() {
     for (int16_t Index = 0; Index < 4; ++Index) {
         MovePlayer(Index);

@@ -14,6 +14,7 @@ class MatchHost {
     ~MatchHost() = default;
 };
 void SetMatchHost(MatchHost *Host);
+MatchHost *CurrentMatchHost();
 
 // Tick and rally flow (Match.cpp).
 constexpr int16_t DeadBallDelay = 20;
