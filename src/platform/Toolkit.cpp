@@ -179,9 +179,9 @@ uint64_t NextDue() {
 }
 
 // One round of the event loop: the timers that are due, then every event already waiting. When
-// neither had anything and Wait is set, waits for the next event or timer.
+// neither had anything and Wait is set, waits for the next event or timer. Then the watched
+// sockets' handlers.
 void RunRound(bool Wait) {
-    ServeSockets();
     bool Busy = FireDueTimers();
     ToolkitEvent Event;
     while (!Ending && TheBackend->PollEvent(Event)) {
@@ -195,8 +195,10 @@ void RunRound(bool Wait) {
             Dispatch(Event);
             PaintAll();
         }
-        ServeSockets();
     }
+    // Last, so that a window a handler unloads ends its modal run before anything is waited for.
+    ServeSockets();
+    PaintAll();
 }
 
 } // namespace
