@@ -9,6 +9,8 @@
 #include "TestHelpers.h"
 #include "net/Protocol.h"
 #include "net/Rollback.h"
+#include "match/Match.h"
+#include "game/BasCmnDef.h"
 
 namespace {
 
@@ -58,6 +60,38 @@ TEST(Protocol, EveryMessageComesBackAsItWasSent) {
     }
 }
 
+namespace {
+
+// A match window that counts what the match asks of it.
+struct CountingHost final : MatchHost {
+    int Enabled = 0, Ended = 0;
+    void EnableMatchTimer() override { Enabled++; }
+    void ReturnToTitle() override { Ended++; }
+};
+
+} // namespace
+
+// The build's fingerprint plays a short match of its own: always the same, and nothing of the
+// game, nor the window that runs its matches, notices it.
+TEST(Fingerprint, IsTheSameEveryTimeAndLeavesTheGameAndItsWindowAlone) {
+    ClearGameState();
+    Gl_Players[2].X = 123;
+    Gl_Teams[1].Score = 14;
+    const uint32_t Before = MatchChecksum(); // every field and the random position
+    CountingHost Host;
+    SetMatchHost(&Host);
+    const uint32_t First = SimulationFingerprint();
+    EXPECT_EQ(SimulationFingerprint(), First);
+    EXPECT_EQ(CurrentMatchHost(), &Host);
+    SetMatchHost(nullptr);
+    EXPECT_EQ(Host.Enabled, 0);
+    EXPECT_EQ(Host.Ended, 0);
+    EXPECT_EQ(Gl_Players[2].X, 123);
+    EXPECT_EQ(Gl_Teams[1].Score, 14);
+    EXPECT_EQ(MatchChecksum(), Before);
+    ClearGameState();
+}
+
 TEST(Protocol, ForeignMalformedAndImpossibleMessagesAreRefused) {
     Wire::Message In;
     std::vector<uint8_t> Bytes = Wire::Encode(Sample(Wire::Kind::Inputs));
@@ -66,7 +100,7 @@ TEST(Protocol, ForeignMalformedAndImpossibleMessagesAreRefused) {
     Wire::Message Many = Sample(Wire::Kind::Inputs);
     Many.Count = Wire::MaxInputs;
     Bytes = Wire::Encode(Many);
-    Bytes[20] = Wire::MaxInputs + 1; // claims more inputs than a message carries
+    Bytes[24] = Wire::MaxInputs + 1; // claims more inputs than a message carries
     EXPECT_FALSE(Wire::Decode(Bytes.data(), Bytes.size(), In));
     Wire::Message Lineup = Sample(Wire::Kind::Welcome);
     Lineup.Slots[3] = 0; // two characters on one place

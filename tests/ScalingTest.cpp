@@ -152,6 +152,34 @@ TEST(GameCommandLine, ScaleFullScreenAndHelp) {
     EXPECT_TRUE(Options.Help);
 }
 
+TEST(GameCommandLine, HostJoinAndDelay) {
+    GameOptions Options;
+    std::string Error;
+    ASSERT_TRUE(Parse({}, Options, Error));
+    EXPECT_EQ(Options.Online.Role, SessionOptions::Roles::None);
+    ASSERT_TRUE(Parse({"--host"}, Options, Error));
+    EXPECT_EQ(Options.Online.Role, SessionOptions::Roles::Host);
+    EXPECT_EQ(Options.Online.Port, 24680);
+    GameOptions Port;
+    ASSERT_TRUE(Parse({"--host", "5000", "--scale", "2"}, Port, Error));
+    EXPECT_EQ(Port.Online.Port, 5000);
+    EXPECT_EQ(Port.Display.Scale, 2);
+    // A port is optional: what follows --host may be another option.
+    GameOptions NoPort;
+    ASSERT_TRUE(Parse({"--host", "--delay", "2"}, NoPort, Error));
+    EXPECT_EQ(NoPort.Online.Port, 24680);
+    EXPECT_EQ(NoPort.Online.Delay, 2);
+    GameOptions Guest;
+    ASSERT_TRUE(Parse({"--join", "192.168.1.20"}, Guest, Error));
+    EXPECT_EQ(Guest.Online.Role, SessionOptions::Roles::Guest);
+    EXPECT_EQ(Guest.Online.Address, "192.168.1.20");
+    EXPECT_EQ(Guest.Online.Port, 24680);
+    GameOptions Named;
+    ASSERT_TRUE(Parse({"--join", "friend.example-host.org:31000", "--delay", "0"}, Named, Error));
+    EXPECT_EQ(Named.Online.Address, "friend.example-host.org");
+    EXPECT_EQ(Named.Online.Port, 31000);
+}
+
 TEST(GameCommandLine, AnythingElseIsRefusedWithOneLine) {
     for (std::vector<const char *> Bad : std::vector<std::vector<const char *>>{{"--scale"},
                                                                                 {"--scale", "0"},
@@ -161,7 +189,21 @@ TEST(GameCommandLine, AnythingElseIsRefusedWithOneLine) {
                                                                                 {"--scale", "99999999999"},
                                                                                 {"--bogus"},
                                                                                 {"extra"},
-                                                                                {"--fullscreen=yes"}}) {
+                                                                                {"--fullscreen=yes"},
+                                                                                {"--host", "0"},
+                                                                                {"--host", "65536"},
+                                                                                {"--join"},
+                                                                                {"--join", ""},
+                                                                                {"--join", ":24680"},
+                                                                                {"--join", "host:"},
+                                                                                {"--join", "host:0"},
+                                                                                {"--join", "host:70000"},
+                                                                                {"--join", "a b"},
+                                                                                {"--join", "host;rm"},
+                                                                                {"--join", "h", "--host"},
+                                                                                {"--delay", "1"},
+                                                                                {"--host", "--delay", "4"},
+                                                                                {"--host", "--delay"}}) {
         GameOptions Options;
         std::string Error;
         EXPECT_FALSE(Parse(Bad, Options, Error)) << Bad[0];

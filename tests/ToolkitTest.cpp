@@ -108,6 +108,33 @@ TEST_F(ToolkitTest, ModalWindowsNestAndPendingEventsRunOnRequest) {
     EXPECT_FALSE(Run.Screen.Stalled());
 }
 
+// A session's socket: its handler looks at every round, and a window it unloads ends its modal
+// run at once, without a wait for anything more to happen.
+TEST_F(ToolkitTest, AWatchedSocketsHandlerRunsEveryRoundAndMayEndAModalRun) {
+    TickingForm Window(50, true);
+    bool Arrived = false;
+    int Looks = 0;
+    Window.Work = [&] {
+        Window.Tim_Main.SetEnabled(false); // nothing more is due after this
+        Arrived = true;
+    };
+    WakeOnSocket(7, [&] {
+        Looks++;
+        if (Arrived) {
+            StopWakingOnSocket(7);
+            Window.Unload();
+        }
+    });
+    Window.ShowModal();
+    EXPECT_FALSE(Window.Loaded());
+    EXPECT_GE(Looks, 2);
+    EXPECT_FALSE(Run.Screen.Stalled());
+    // Once it is no longer watched, its handler is not called.
+    const int Before = Looks;
+    DoEvents();
+    EXPECT_EQ(Looks, Before);
+}
+
 // A window with a background, a transparent and an opaque label, and pictures shown and hidden.
 struct LabelForm : Form {
     Surface Back{60, 40, RGB(0, 128, 0)};
