@@ -110,9 +110,9 @@ choose_exit() {
 take_character() {
   local display=$1 window=$2 free
   free=$(picture "$display" "$window")
-  for _ in 1 2 3 4 5 6; do
+  for _ in $(seq 10); do
     on "$display" xdotool keydown z
-    sleep 0.12
+    sleep 0.06
     on "$display" xdotool keyup z
     sleep 0.6
     [ "$(picture "$display" "$window")" != "$free" ] && return 0
@@ -221,4 +221,33 @@ await_exit "$host" || fail "the host did not end with status 0 when told to quit
 await_log guest "the other player left" 6 || fail "the guest did not say that the other player left"
 await_window "$B" Zorbump 256x239 >/dev/null || fail "the guest did not return to its title"
 kill "$guest"
+echo "ok: the other machine quitting is said, and the title follows"
+
+# A second session: a second match after Escape, then a guest that falls silent.
+start_game host2 "$A" --host "$port"
+host=$started
+await_window "$A" Zorbump 480x40 >/dev/null || fail "no waiting window for the second host"
+start_game guest2 "$B" --join "127.0.0.1:$port" --delay 2
+guest=$started
+for round in 1 2; do
+  select_a=$(await_window "$A" Zorbump 480x360) || fail "the host did not reach select screen $round"
+  select_b=$(await_window "$B" Zorbump 480x360) || fail "the guest did not reach select screen $round"
+  await_focus "$A" "$select_a" && await_focus "$B" "$select_b" || fail "a select screen did not take the keyboard"
+  take_character "$A" "$select_a" || fail "the host's person could not take a character in round $round"
+  take_character "$B" "$select_b" || fail "the guest's person could not take a character in round $round"
+  on "$A" xdotool key Return
+  match_a=$(await_window "$A" ZorbumpX 480x360) || fail "Enter on the host did not start match $round there"
+  match_b=$(await_window "$B" ZorbumpX 480x360) || fail "Enter on the host did not start match $round on the guest"
+  sleep 1
+  [ "$round" = 2 ] && break
+  await_focus "$B" "$match_b" || fail "the guest's match window did not take the keyboard"
+  on "$B" xdotool key Escape
+done
+echo "ok: a second match of the same session, with an input delay on the guest"
+first=$(picture "$A" "$match_a")
+kill -STOP "$guest"
+await_log host2 "connection lost" 7 || fail "the host did not say that the connection was lost"
+await_window "$A" Zorbump 480x40 >/dev/null || fail "the host showed no notice of the lost connection"
+await_window "$A" Zorbump 256x239 >/dev/null || fail "the host did not return to its title after the notice"
+kill -CONT "$guest"
 echo "PASS: online play between two real games"

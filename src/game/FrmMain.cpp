@@ -44,10 +44,12 @@ Frm_Main::~Frm_Main() {
 void Frm_Main::Form_Load() {
     Tim_Main.SetEnabled(false);
     Hide();
+    PlayingOnline = false;
     if (Online != nullptr && Online->Active()) {
         Tim_Main.SetInterval(MatchTickInterval);
         if (Online->PrepareMatch()) {
             Show();
+            PlayingOnline = true;
             Online->BeginMatch();
             return;
         }
@@ -77,7 +79,7 @@ void Frm_Main::Form_Load() {
 }
 
 void Frm_Main::Form_KeyDown(int16_t KeyCode, int16_t) {
-    if (PlayingOnline()) {
+    if (PlayingOnline) {
         if (!Online->MatchKey(KeyCode)) {
             Form_Load();
         }
@@ -105,7 +107,7 @@ void Frm_Main::Form_Unload(int16_t &) {
 }
 
 void Frm_Main::Tim_Main_Timer() {
-    if (PlayingOnline()) {
+    if (PlayingOnline) {
         if (!Online->MatchTick()) {
             Form_Load();
             return;
@@ -128,7 +130,7 @@ void Frm_Main::EnableMatchTimer() {
 void Frm_Main::ReturnToTitle() {
     // Online, a tick may still be run again differently: the session ends the match once both
     // machines have confirmed its last tick.
-    if (PlayingOnline()) {
+    if (PlayingOnline) {
         return;
     }
     // The winning tick is heard now: the title opens inside it, and the fanfare plays over it.

@@ -35,9 +35,8 @@ class Frm_Main final : public Form, public MatchHost {
     Timer Tim_Main;
 
   private:
-    bool PlayingOnline() const { return Online != nullptr && Online->InMatch(); }
-
     OnlineFlow *Online;
+    bool PlayingOnline = false; // the match on the window is the session's, even once it has ended
     std::unique_ptr<Frm_Title> Title;
     std::unique_ptr<Frm_Select> Select;
 };

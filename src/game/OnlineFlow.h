@@ -15,8 +15,6 @@ class OnlineFlow {
     virtual bool PrepareMatch() = 0;
     // Starts the match both machines play.
     virtual void BeginMatch() = 0;
-    // A match of the session is being played.
-    virtual bool InMatch() const = 0;
     // The match timer's tick. False once the match is over on both machines (won, left with
     // Escape, stopped for a difference) or the session has ended.
     virtual bool MatchTick() = 0;

@@ -34,7 +34,6 @@ class OnlineSession final : public OnlineFlow, public SelectPace {
     bool Active() const override { return Stage != Stages::Over || !Notice.empty(); }
     bool PrepareMatch() override;
     void BeginMatch() override;
-    bool InMatch() const override { return Stage == Stages::Match; }
     bool MatchTick() override;
     bool MatchKey(int16_t KeyCode) override;
     uint32_t TickInterval() const override;
