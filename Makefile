@@ -35,8 +35,8 @@ test:
 	$(MAKE) windows-test
 
 # The Windows executables are cross-built with MinGW-w64. The programs that run while building (the
-# icon's writer) come from the native tree, built first; SDL2 (and ENet, once the game plays
-# online) come from ~/.cache/zorbump, built from Debian's sources the first time.
+# icon's writer) come from the native tree, built first; SDL2 and ENet come from ~/.cache/zorbump,
+# built from Debian's sources the first time.
 windows:
 	scripts/install-deps windows
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS) >/dev/null

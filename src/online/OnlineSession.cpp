@@ -15,7 +15,6 @@ constexpr auto Silence = std::chrono::seconds(5);
 // A guest gives up on a host that does not answer a little sooner, so it has said so within 5 s.
 constexpr auto JoinPatience = std::chrono::milliseconds(4500);
 constexpr uint32_t WaitingTick = 100; // milliseconds between two looks of the waiting window
-constexpr int32_t SelectAhead = 2;    // select ticks this machine may sample before the other's arrive
 
 const char *const OtherBuild = "the other machine runs another build of the game: both must run the same one";
 
@@ -44,8 +43,8 @@ void OnlineSession::End(const std::string &Why) {
         Notice = Why;
     }
     Stage = Stages::Over;
-    if (SelectWindow != nullptr) {
-        SelectWindow->Unload();
+    if (Select != nullptr) {
+        Select->Stop();
     }
     if (Waiting != nullptr) {
         Waiting->Unload();
@@ -134,41 +133,35 @@ void OnlineSession::Handshake(NetLink::Happening What, const Wire::Message &In) 
     if (What != NetLink::Happening::Received) {
         return;
     }
-    const bool SameBuild = In.Version == Wire::ProtocolVersion && In.Fingerprint == Fingerprint;
     if (In.Type == Wire::Kind::Refuse) {
         End(In.Reason == Wire::Refusal::Full ? "that game already has two players" : OtherBuild);
-    } else if (Hosting && In.Type == Wire::Kind::Hello) {
-        if (!SameBuild) {
-            Wire::Message No;
-            No.Type = Wire::Kind::Refuse;
-            No.Reason = Wire::Refusal::OtherBuild;
-            Link.Send(No, true);
-            End(OtherBuild);
-            return;
-        }
+        return;
+    }
+    if (In.Type != (Hosting ? Wire::Kind::Hello : Wire::Kind::Welcome)) {
+        return;
+    }
+    if (In.Version != Wire::ProtocolVersion || In.Fingerprint != Fingerprint) {
+        // Refused on both sides: the other machine is told why, and so is this one's player.
+        Wire::Message No;
+        No.Type = Wire::Kind::Refuse;
+        No.Reason = Wire::Refusal::OtherBuild;
+        Link.Send(No, true);
+        End(OtherBuild);
+        return;
+    }
+    if (Hosting) {
         Wire::Message Welcome;
         Welcome.Type = Wire::Kind::Welcome;
         Welcome.Session = SessionId;
         Welcome.Fingerprint = Fingerprint;
         Link.Send(Welcome, true);
-        Stage = Stages::Agreed;
-    } else if (!Hosting && In.Type == Wire::Kind::Welcome) {
-        if (!SameBuild) {
-            Wire::Message No;
-            No.Type = Wire::Kind::Refuse;
-            No.Reason = Wire::Refusal::OtherBuild;
-            Link.Send(No, true);
-            End(OtherBuild);
-            return;
-        }
+    } else {
         SessionId = In.Session;
-        Stage = Stages::Agreed;
     }
-    if (Stage == Stages::Agreed) {
-        Heard = Clock::now();
-        if (Waiting != nullptr) {
-            Waiting->Unload();
-        }
+    Stage = Stages::Agreed;
+    Heard = Clock::now();
+    if (Waiting != nullptr) {
+        Waiting->Unload();
     }
 }
 
@@ -185,9 +178,7 @@ void OnlineSession::Route(const Wire::Message &In) {
             Match->OtherMovedOn();
         }
     } else if (Stage == Stages::Select && In.Screen == Screen && In.Type == Wire::Kind::Inputs) {
-        ReceiveInputs(*SelectInputs, In);
-        SelectTheyHave = std::max(SelectTheyHave, In.Ack);
-        RunSelectTicks();
+        Select->Receive(In);
     }
 }
 
@@ -207,46 +198,35 @@ bool OnlineSession::PrepareMatch() {
         // The shared select screen, its inputs taken from now on, also while a notice is read.
         Match.reset();
         Stage = Stages::Select;
-        SelectInputs = std::make_unique<RollbackSession>(Nothing, Options.Role == SessionOptions::Roles::Host ? 0 : 1, 0);
-        SelectRan = 0;
-        SelectTheyHave = 0;
-        EnterPressed = false;
+        Select = std::make_unique<SharedSelect>(
+            Link, SessionId, Screen, Local(), [this] { Service(); }, [this] { return Stage != Stages::Select; });
     }
-    if (!Notice.empty()) {
-        const std::string Line = Notice;
-        Notice.clear();
-        ShowNotice(Line);
-        if (ProgramEnding()) {
-            return false;
-        }
-    }
-    if (Stage != Stages::Select) {
+    SayNotice();
+    if (ProgramEnding() || Stage != Stages::Select) {
         return false;
     }
-    // Every match of the session starts from the state a fresh game starts from.
-    ClearGameState();
-    Gl_PlayerCount = 2;
-    Frm_Select Window(this);
-    SelectWindow = &Window;
-    Window.ShowModal();
-    SelectWindow = nullptr;
-    if (ProgramEnding()) {
-        return false;
-    }
-    if (Stage != Stages::Select) {
-        // The session ended while the select screen was up.
-        if (!Notice.empty()) {
-            const std::string Line = Notice;
-            Notice.clear();
-            ShowNotice(Line);
+    const bool Chosen = Select->Run();
+    Select.reset();
+    if (!Chosen) {
+        // The session or the program ended while the select screen was up.
+        if (!ProgramEnding()) {
+            SayNotice();
         }
         return false;
     }
     Screen = uint16_t(Screen + 1);
     Stage = Stages::Match;
-    Match = std::make_unique<SharedMatch>(Link, SessionId, Screen, Options.Role == SessionOptions::Roles::Host ? 0 : 1,
-                                          Options.Delay);
+    Match = std::make_unique<SharedMatch>(Link, SessionId, Screen, Local(), Options.Delay);
     return true;
+}
+
+// Why the session or the last match ended, said once.
+void OnlineSession::SayNotice() {
+    if (!Notice.empty()) {
+        const std::string Line = Notice;
+        Notice.clear();
+        ShowNotice(Line);
+    }
 }
 
 void OnlineSession::BeginMatch() {
@@ -274,56 +254,4 @@ bool OnlineSession::MatchKey(int16_t KeyCode) {
 
 uint32_t OnlineSession::TickInterval() const {
     return Match != nullptr ? Match->TickInterval() : MatchTickInterval;
-}
-
-void OnlineSession::SelectTimer(Frm_Select &Window) {
-    Service();
-    if (Stage != Stages::Select) {
-        Window.Unload();
-        return;
-    }
-    if (SelectInputs->Frame() - SelectRan < SelectAhead) {
-        const PadInput Enter = EnterPressed ? PadBits::Enter : 0;
-        EnterPressed = false;
-        SelectInputs->AdvanceLocal(InputOfLetterKeys() | Enter);
-    }
-    SendSelectInputs(false);
-    RunSelectTicks();
-}
-
-bool OnlineSession::SelectKey(int16_t KeyCode) {
-    // Enter is shared: it acts in the tick it is part of, on both machines.
-    if (KeyCode == VK_RETURN) {
-        EnterPressed = true;
-        return true;
-    }
-    return false;
-}
-
-// Runs every tick of the select screen whose inputs both machines have given.
-void OnlineSession::RunSelectTicks() {
-    while (SelectWindow != nullptr && SelectWindow->Loaded() && SelectRan < SelectInputs->Frame() &&
-           SelectRan < SelectInputs->RemoteKnownThrough()) {
-        PadInput Inputs[2];
-        const int LocalIndex = Options.Role == SessionOptions::Roles::Host ? 0 : 1;
-        Inputs[LocalIndex] = SelectInputs->LocalInput(SelectRan);
-        Inputs[1 - LocalIndex] = SelectInputs->RemoteInput(SelectRan);
-        SelectRan++;
-        const bool Enter = ((Inputs[0] | Inputs[1]) & PadBits::Enter) != 0;
-        {
-            const HeldInputs Holding(Inputs);
-            SelectWindow->RunTick(Enter);
-        }
-        if (!SelectWindow->Loaded()) {
-            // The line-up is chosen; the other machine may still need our inputs to see it so.
-            SendSelectInputs(true);
-        }
-    }
-}
-
-void OnlineSession::SendSelectInputs(bool Reliable) {
-    Wire::Message Out = InputsMessage(*SelectInputs, SelectTheyHave);
-    Out.Session = SessionId;
-    Out.Screen = Screen;
-    Link.Send(Out, Reliable);
 }

@@ -1,11 +1,9 @@
 // An online session of the game's windows: one machine hosts, the other joins, and the two play
 // the select screen and matches together until one of them leaves. The host's person is the first
 // person, the guest's the second; each plays with the letter keys (or the first controller) of
-// their own machine.
-//
-// The select screen runs in lockstep: each of its 100-ms ticks runs once both machines' keys for it
-// are known, Enter included, so both show the same screen. The match runs with rollback
-// (SharedMatch).
+// their own machine. The select screen runs in lockstep (SharedSelect), the match with rollback
+// (SharedMatch); the session connects, shakes hands, hands each message to the screen it belongs
+// to, and says why it ended.
 #pragma once
 
 #include <chrono>
@@ -16,13 +14,12 @@
 #include "game/GameOptions.h"
 #include "game/OnlineFlow.h"
 #include "net/Link.h"
-#include "net/Rollback.h"
 #include "online/SharedMatch.h"
-#include "select/FrmSelect.h"
+#include "online/SharedSelect.h"
 
 class Frm_Online;
 
-class OnlineSession final : public OnlineFlow, public SelectPace {
+class OnlineSession final : public OnlineFlow {
   public:
     explicit OnlineSession(const SessionOptions &Options);
     // Leaving the program ends the session: the other machine is told.
@@ -38,9 +35,6 @@ class OnlineSession final : public OnlineFlow, public SelectPace {
     bool MatchKey(int16_t KeyCode) override;
     uint32_t TickInterval() const override;
 
-    void SelectTimer(Frm_Select &Window) override;
-    bool SelectKey(int16_t KeyCode) override;
-
     // Handles everything that has arrived, without waiting.
     void Service();
 
@@ -51,8 +45,8 @@ class OnlineSession final : public OnlineFlow, public SelectPace {
     void Handshake(NetLink::Happening What, const Wire::Message &In);
     void Route(const Wire::Message &In);
     void End(const std::string &Why);
-    void RunSelectTicks();
-    void SendSelectInputs(bool Reliable);
+    int Local() const { return Options.Role == SessionOptions::Roles::Host ? 0 : 1; }
+    void SayNotice();
 
     SessionOptions Options;
     NetLink Link;
@@ -65,17 +59,6 @@ class OnlineSession final : public OnlineFlow, public SelectPace {
     bool Watching = false;
     Frm_Online *Waiting = nullptr;
 
-    // The select screen's inputs, kept and exchanged as a match's are (its ticks need no rollback).
-    struct NoGame final : RollbackGame {
-        void SaveFrame(int32_t) override {}
-        void LoadFrame(int32_t) override {}
-        void AdvanceFrame(int32_t, const PadInput[2], bool) override {}
-    } Nothing;
-    std::unique_ptr<RollbackSession> SelectInputs;
-    int32_t SelectRan = 0;     // ticks of the select screen run
-    int32_t SelectTheyHave = 0;
-    bool EnterPressed = false;
-    Frm_Select *SelectWindow = nullptr;
-
+    std::unique_ptr<SharedSelect> Select;
     std::unique_ptr<SharedMatch> Match;
 };

@@ -12,8 +12,6 @@
 #include "net/Link.h"
 #include "net/Rollback.h"
 #include "online/RollbackMatch.h"
-#include "platform/Keyboard.h"
-#include "platform/Random.h"
 #include "tools/sim/Lineup.h"
 #include "tools/sim/Trace.h"
 
