@@ -8,6 +8,10 @@
 #   at the same tick (the same picture on both), Space on the other resumes both, and Escape on
 #   one brings both back to the select screen.
 # - One game quits; the other says "the other player left" and shows its title.
+# - A second session plays two matches, the guest with an input delay; then the guest falls silent
+#   and the host says "connection lost".
+# - A guest whose checksum differs: the host stops the match naming the tick, and goes back to the
+#   select screen.
 # Usage: tests/online-xvfb.sh GAME FAKEPEER
 set -u
 [ "$#" -eq 2 ] || { echo "usage: online-xvfb.sh GAME FAKEPEER"; exit 2; }
@@ -224,6 +228,7 @@ kill "$guest"
 echo "ok: the other machine quitting is said, and the title follows"
 
 # A second session: a second match after Escape, then a guest that falls silent.
+port=$((port + 1))
 start_game host2 "$A" --host "$port"
 host=$started
 await_window "$A" Zorbump 480x40 >/dev/null || fail "no waiting window for the second host"
@@ -250,4 +255,24 @@ await_log host2 "connection lost" 7 || fail "the host did not say that the conne
 await_window "$A" Zorbump 480x40 >/dev/null || fail "the host showed no notice of the lost connection"
 await_window "$A" Zorbump 256x239 >/dev/null || fail "the host did not return to its title after the notice"
 kill -CONT "$guest"
+kill "$guest" "$host"
+echo "ok: a guest that falls silent is reported as a lost connection"
+
+# A guest whose game differs from the host's at tick 30.
+port=$((port + 1))
+start_game host3 "$A" --host "$port"
+host=$started
+await_window "$A" Zorbump 480x40 >/dev/null || fail "no waiting window for the third host"
+"$fakepeer" differ 127.0.0.1 "$port" >"$work/differ.log" &
+fake=$!
+pids+=("$fake")
+select_a=$(await_window "$A" Zorbump 480x360) || fail "the host did not reach the select screen with the scripted guest"
+await_focus "$A" "$select_a" || fail "the select screen did not take the keyboard"
+take_character "$A" "$select_a" || fail "the host's person could not take a character beside the scripted guest"
+await_window "$A" ZorbumpX 480x360 >/dev/null || fail "the scripted guest's Enter did not start the match"
+await_log host3 "differ at tick 30" 6 || fail "the host did not name the tick at which the games differ"
+await_log differ "back to the select screen" 8 || fail "the host did not go on to the select screen: $(cat "$work/differ.log")"
+await_window "$A" Zorbump 480x360 >/dev/null || fail "the host did not show the select screen after the difference"
+wait "$fake" || fail "the scripted guest failed: $(cat "$work/differ.log")"
+await_log host3 "the other player left" 5 || fail "the host did not say that the scripted guest left"
 echo "PASS: online play between two real games"

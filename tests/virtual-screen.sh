@@ -8,7 +8,7 @@ start_virtual_screen() {
   local work=$1 size=$2
   rm -f "$work/display"
   exec 3>"$work/display"
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   exec 3>&-
   for _ in $(seq 100); do

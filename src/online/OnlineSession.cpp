@@ -202,6 +202,9 @@ bool OnlineSession::PrepareMatch() {
             Link, SessionId, Screen, Local(), [this] { Service(); }, [this] { return Stage != Stages::Select; });
     }
     SayNotice();
+    if (!ProgramEnding() && Stage != Stages::Select) {
+        SayNotice(); // the session ended while the last match's notice was read
+    }
     if (ProgramEnding() || Stage != Stages::Select) {
         return false;
     }

@@ -105,5 +105,20 @@ bool WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
     const timespec Limit = {static_cast<time_t>(Timeout / 1000000),
                             static_cast<long>(Timeout % 1000000 * 1000)};
     ppoll(Watched.data(), Watched.size(), Timeout < 0 ? nullptr : &Limit, nullptr);
+    if (DisplayFd >= 0) {
+        const short Display = Watched.front().revents;
+        if ((Display & POLLNVAL) != 0) {
+            // No longer a connection: never poll it again, which would return at once forever.
+            DisplayFd = -1;
+        } else if ((Display & (POLLHUP | POLLERR)) != 0) {
+            // The display has gone: after what was already waiting, nothing can be shown or
+            // pressed any more, and the program ends.
+            if (!TakeEvent(Raw)) {
+                Raw = SDL_Event{};
+                Raw.type = SDL_QUIT;
+            }
+            return true;
+        }
+    }
     return TakeEvent(Raw);
 }
