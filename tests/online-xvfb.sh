@@ -8,8 +8,9 @@
 #   at the same tick (the same picture on both), Space on the other resumes both, and Escape on
 #   one brings both back to the select screen.
 # - One game quits; the other says "the other player left" and shows its title.
-# - A second session plays two matches, the guest with an input delay; then the guest falls silent
-#   and the host says "connection lost".
+# - A second session plays two matches, the guest with an input delay: the host pauses the first
+#   and the guest leaves it with Escape. Then the guest falls silent and the host says
+#   "connection lost".
 # - A guest whose checksum differs: the host stops the match naming the tick, and goes back to the
 #   select screen.
 # Usage: tests/online-xvfb.sh GAME FAKEPEER
@@ -245,10 +246,16 @@ for round in 1 2; do
   match_b=$(await_window "$B" ZorbumpX 480x360) || fail "Enter on the host did not start match $round on the guest"
   sleep 1
   [ "$round" = 2 ] && break
-  await_focus "$B" "$match_b" || fail "the guest's match window did not take the keyboard"
+  # The host pauses, and the guest leaves the paused match: both are back on the select screen.
+  await_focus "$A" "$match_a" && await_focus "$B" "$match_b" || fail "a match window did not take the keyboard"
+  on "$A" xdotool key space
+  sleep 0.7
+  paused=$(picture "$B" "$match_b")
+  sleep 0.3
+  [ "$(picture "$B" "$match_b")" = "$paused" ] || fail "Space on the host did not pause the guest"
   on "$B" xdotool key Escape
 done
-echo "ok: a second match of the same session, with an input delay on the guest"
+echo "ok: Escape on one machine while the other holds a pause, and a second match of the same session, with an input delay on the guest"
 first=$(picture "$A" "$match_a")
 kill -STOP "$guest"
 await_log host2 "connection lost" 7 || fail "the host did not say that the connection was lost"

@@ -60,8 +60,12 @@ class SdlBackend final : public Backend {
                 Timeout = Limit;
             }
             SDL_Event Raw;
-            if (WaitSystemEvent(Raw, Timeout) && Translate(Raw, Event)) {
+            const Woken What = WaitSystemEvent(Raw, Timeout);
+            if (What == Woken::Event && Translate(Raw, Event)) {
                 return true;
+            }
+            if (What == Woken::Socket) {
+                return false; // for the socket's handler, in this round of the event loop
             }
         }
     }

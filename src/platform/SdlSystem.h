@@ -21,5 +21,6 @@ void WatchSystemSocket(intptr_t Socket);
 void UnwatchSystemSocket(intptr_t Socket);
 
 // Waits until an SDL event arrives or Timeout microseconds pass (-1: no limit), or a watched socket
-// has data. Returns true with the event in Raw.
-bool WaitSystemEvent(SDL_Event &Raw, int64_t Timeout);
+// has data. An event comes back in Raw.
+enum class Woken { Event, Socket, Nothing };
+Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout);

@@ -79,14 +79,15 @@ void UnwatchSystemSocket(intptr_t Socket) {
 // On X11 the wait is a poll of the display connection. SDL's own waiting (2.26) may later send its
 // wake-up message to a window that has since been destroyed, which ends the program with an X
 // error when a menu window closes.
-bool WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
+Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
     if (DisplayFd < 0 && Sockets.empty()) {
         // Rounded up: waking a little late keeps a timer's schedule, waking early only costs
         // another wait.
-        return SDL_WaitEventTimeout(&Raw, Timeout < 0 ? -1 : static_cast<int>((Timeout + 999) / 1000)) != 0;
+        const int Millis = Timeout < 0 ? -1 : static_cast<int>((Timeout + 999) / 1000);
+        return SDL_WaitEventTimeout(&Raw, Millis) != 0 ? Woken::Event : Woken::Nothing;
     }
     if (TakeEvent(Raw)) {
-        return true;
+        return Woken::Event;
     }
     if (DisplayFd < 0 && (Timeout < 0 || Timeout > 5000)) {
         // Sockets without a display connection to watch: SDL's events are looked at every few
@@ -117,8 +118,13 @@ bool WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
                 Raw = SDL_Event{};
                 Raw.type = SDL_QUIT;
             }
-            return true;
+            return Woken::Event;
         }
     }
-    return TakeEvent(Raw);
+    if (TakeEvent(Raw)) {
+        return Woken::Event;
+    }
+    const bool SocketReady = std::any_of(Watched.begin() + (DisplayFd >= 0 ? 1 : 0), Watched.end(),
+                                         [](const pollfd &Each) { return Each.revents != 0; });
+    return SocketReady ? Woken::Socket : Woken::Nothing;
 }

@@ -35,11 +35,11 @@ void UnwatchSystemSocket(intptr_t) {}
 // The page must give the browser back its thread to receive anything at all: the wait sleeps in
 // short steps (the game's code is suspended meanwhile and resumed where it was, nested windows and
 // all), looking at SDL's events after each step.
-bool WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
+Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
     if (TakeEvent(Raw)) {
-        return true;
+        return Woken::Event;
     }
     const int64_t Step = Timeout < 0 ? LookEveryMicros : std::min(Timeout, LookEveryMicros);
     emscripten_sleep(static_cast<unsigned>((Step + 999) / 1000));
-    return TakeEvent(Raw);
+    return TakeEvent(Raw) ? Woken::Event : Woken::Nothing;
 }

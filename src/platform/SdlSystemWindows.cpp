@@ -69,9 +69,9 @@ void UnwatchSystemSocket(intptr_t Socket) {
 // The wait is one MsgWaitForMultipleObjects on the message queue and the sockets' events. SDL reads
 // game controllers by polling (XInput sends no message), so while any is plugged in the wait wakes
 // every few milliseconds to let SDL look at them.
-bool WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
+Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
     if (TakeEvent(Raw)) {
-        return true;
+        return Woken::Event;
     }
     constexpr int64_t ControllerPollMicros = 5000;
     if (SDL_NumJoysticks() > 0 && (Timeout < 0 || Timeout > ControllerPollMicros)) {
@@ -86,9 +86,14 @@ bool WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
     }
     MsgWaitForMultipleObjectsEx(static_cast<DWORD>(Handles.size()), Handles.data(), Milliseconds, QS_ALLINPUT,
                                 MWMO_INPUTAVAILABLE);
+    bool SocketReady = false;
     for (const WatchedSocket &Entry : Sockets) {
-        WSANETWORKEVENTS Happened;
+        WSANETWORKEVENTS Happened{};
         WSAEnumNetworkEvents(Entry.Socket, Entry.Readable, &Happened); // resets the event for the next wait
+        SocketReady = SocketReady || Happened.lNetworkEvents != 0;
     }
-    return TakeEvent(Raw);
+    if (TakeEvent(Raw)) {
+        return Woken::Event;
+    }
+    return SocketReady ? Woken::Socket : Woken::Nothing;
 }

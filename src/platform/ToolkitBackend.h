@@ -33,8 +33,8 @@ class Backend {
     virtual uint64_t NowMicros() = 0;
     // The next waiting event, without waiting.
     virtual bool PollEvent(ToolkitEvent &Event) = 0;
-    // Waits until an event arrives or the clock reaches Deadline (UINT64_MAX: no deadline).
-    // Returns false when the deadline came first.
+    // Waits until an event arrives, the clock reaches Deadline (UINT64_MAX: no deadline) or a
+    // watched socket has data. Returns false when the deadline or the socket came first.
     virtual bool WaitEvent(uint64_t Deadline, ToolkitEvent &Event) = 0;
     virtual void Sleep(uint32_t Milliseconds) = 0;
 
