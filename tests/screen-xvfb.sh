@@ -99,8 +99,16 @@ xdotool key alt+Return
 await_size "$title" 1024x768 || fail "Alt+Enter left the title at $(size_of "$title")"
 xdotool key Return
 # The title stays a second after the choice; the select screen follows it.
-for _ in $(seq 100); do xdotool search --onlyvisible --name '^Zorbump$' | grep -qx "$title" || break; sleep 0.05; done
-select=$(await_window Zorbump 1024x768) || fail "the select screen did not open full screen"
+# (A window of its own: the title may still be up, at the same size, while the select screen opens.)
+select=""
+for _ in $(seq 300); do
+  for id in $(xdotool search --onlyvisible --name '^Zorbump$' 2>/dev/null); do
+    [ "$id" != "$title" ] && [ "$(size_of "$id")" = 1024x768 ] && select=$id
+  done
+  [ -n "$select" ] && break
+  sleep 0.05
+done
+[ -n "$select" ] || fail "the select screen did not open full screen"
 xdotool key alt+Return
 await_size "$select" 960x720 || fail "Alt+Enter on the select screen left it at $(size_of "$select")"
 sleep 0.5
