@@ -125,6 +125,29 @@ take_character() {
   return 1
 }
 
+# await_same WINDOW_A WINDOW_B: waits up to 5 seconds for the two machines to show the same picture.
+await_same() {
+  for _ in $(seq 100); do
+    [ "$(picture "$A" "$1")" = "$(picture "$B" "$2")" ] && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+# await_still DISPLAY WINDOW: waits up to 6 seconds for the window's picture to stay the same for
+# half a second; prints that picture.
+await_still() {
+  local then now
+  then=$(picture "$1" "$2")
+  for _ in $(seq 12); do
+    sleep 0.5
+    now=$(picture "$1" "$2")
+    [ "$now" = "$then" ] && { echo "$now"; return 0; }
+    then=$now
+  done
+  return 1
+}
+
 # A host that nobody joins waits; Escape gives up and shows the title.
 start_game lonely "$A" --host "$port"
 host=$started
@@ -182,9 +205,9 @@ select_a=$(await_window "$A" Zorbump 480x360) || fail "the host did not reach th
 select_b=$(await_window "$B" Zorbump 480x360) || fail "the guest did not reach the select screen"
 await_focus "$A" "$select_a" && await_focus "$B" "$select_b" || fail "a select screen did not take the keyboard"
 take_character "$A" "$select_a" || fail "the host's person could not take a character"
+await_same "$select_a" "$select_b" || fail "the guest's select screen does not show the host's choice"
 take_character "$B" "$select_b" || fail "the guest's person could not take a character"
-sleep 0.5
-[ "$(picture "$A" "$select_a")" = "$(picture "$B" "$select_b")" ] || fail "the two select screens differ"
+await_same "$select_a" "$select_b" || fail "the two select screens differ"
 on "$B" xdotool key Return
 match_a=$(await_window "$A" ZorbumpX 480x360) || fail "Enter on the guest did not start the host's match"
 match_b=$(await_window "$B" ZorbumpX 480x360) || fail "Enter on the guest did not start its own match"
@@ -203,12 +226,8 @@ echo "ok: a third machine is refused while the match goes on"
 
 await_focus "$B" "$match_b" || fail "the guest's match window did not take the keyboard"
 on "$B" xdotool key space
-sleep 0.7
-paused_a=$(picture "$A" "$match_a")
-paused_b=$(picture "$B" "$match_b")
-sleep 0.5
-[ "$(picture "$A" "$match_a")" = "$paused_a" ] || fail "Space on the guest did not pause the host"
-[ "$(picture "$B" "$match_b")" = "$paused_b" ] || fail "Space on the guest did not pause the guest"
+paused_b=$(await_still "$B" "$match_b") || fail "Space on the guest did not pause the guest"
+paused_a=$(await_still "$A" "$match_a") || fail "Space on the guest did not pause the host"
 [ "$paused_a" = "$paused_b" ] || fail "the two machines paused on different pictures"
 await_focus "$A" "$match_a" || fail "the host's match window did not take the keyboard"
 on "$A" xdotool key space
@@ -240,7 +259,9 @@ for round in 1 2; do
   select_b=$(await_window "$B" Zorbump 480x360) || fail "the guest did not reach select screen $round"
   await_focus "$A" "$select_a" && await_focus "$B" "$select_b" || fail "a select screen did not take the keyboard"
   take_character "$A" "$select_a" || fail "the host's person could not take a character in round $round"
+  await_same "$select_a" "$select_b" || fail "the guest's select screen does not show the host's choice"
   take_character "$B" "$select_b" || fail "the guest's person could not take a character in round $round"
+  await_same "$select_a" "$select_b" || fail "the two select screens differ in round $round"
   on "$A" xdotool key Return
   match_a=$(await_window "$A" ZorbumpX 480x360) || fail "Enter on the host did not start match $round there"
   match_b=$(await_window "$B" ZorbumpX 480x360) || fail "Enter on the host did not start match $round on the guest"
@@ -249,10 +270,7 @@ for round in 1 2; do
   # The host pauses, and the guest leaves the paused match: both are back on the select screen.
   await_focus "$A" "$match_a" && await_focus "$B" "$match_b" || fail "a match window did not take the keyboard"
   on "$A" xdotool key space
-  sleep 0.7
-  paused=$(picture "$B" "$match_b")
-  sleep 0.3
-  [ "$(picture "$B" "$match_b")" = "$paused" ] || fail "Space on the host did not pause the guest"
+  await_still "$B" "$match_b" >/dev/null || fail "Space on the host did not pause the guest"
   on "$B" xdotool key Escape
 done
 echo "ok: Escape on one machine while the other holds a pause, and a second match of the same session, with an input delay on the guest"
@@ -275,6 +293,13 @@ fake=$!
 pids+=("$fake")
 select_a=$(await_window "$A" Zorbump 480x360) || fail "the host did not reach the select screen with the scripted guest"
 await_focus "$A" "$select_a" || fail "the select screen did not take the keyboard"
+# The scripted guest takes its character first, by itself; then the host's person takes one.
+before=$(picture "$A" "$select_a")
+for _ in $(seq 100); do
+  [ "$(picture "$A" "$select_a")" != "$before" ] && break
+  sleep 0.05
+done
+[ "$(picture "$A" "$select_a")" != "$before" ] || fail "the scripted guest's character was not shown taken"
 take_character "$A" "$select_a" || fail "the host's person could not take a character beside the scripted guest"
 await_window "$A" ZorbumpX 480x360 >/dev/null || fail "the scripted guest's Enter did not start the match"
 await_log host3 "differ at tick 30" 6 || fail "the host did not name the tick at which the games differ"

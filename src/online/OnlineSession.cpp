@@ -12,8 +12,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto Silence = std::chrono::seconds(5);
-// A guest gives up on a host that does not answer a little sooner, so it has said so within 5 s.
-constexpr auto JoinPatience = std::chrono::milliseconds(4500);
+// A guest gives up on a host that does not answer sooner than that, so that it has said so within
+// 5 s of being started, its own start-up included.
+constexpr auto JoinPatience = std::chrono::milliseconds(4000);
 constexpr uint32_t WaitingTick = 100; // milliseconds between two looks of the waiting window
 
 const char *const OtherBuild = "the other machine runs another build of the game: both must run the same one";
