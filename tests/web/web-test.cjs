@@ -85,8 +85,14 @@ async function press(page, key, holdMs = 60) {
     await press(page, 'Enter');
     await waitFor(page, s => s.width === 480 && s.height === 360, 3000, 'the select screen');
     await sleep(300);
-    await press(page, 'z', 150);
-    await sleep(200);
+    // The select screen looks at the keys every 100 ms, and each look that finds the action key
+    // down takes or drops the character: a press shorter than one look, until it shows taken.
+    const free = (await canvasState(page)).picture;
+    for (let attempt = 0; attempt < 8; attempt++) {
+      await press(page, 'z', 60);
+      await sleep(400);
+      if ((await canvasState(page)).picture !== free) break;
+    }
     await press(page, 'Enter');
     await sleep(800);
     const a = await canvasState(page);
