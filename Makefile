@@ -75,12 +75,13 @@ windows-zip: windows
 	scripts/windows-zip build-windows
 
 # The Windows executables' checks under Wine: the tool's traces against the native tool's, the
-# game's title window and a short match.
+# game's title window and a short match, and online play with Linux, by the tool and by the game.
 windows-test: windows-zip
 	scripts/install-deps test
 	cmake --build build -j $(JOBS) --target zorbump-sim
 	tests/windows/run-wine-tests build build-windows
 	tests/windows/online-wine.sh build build-windows
+	tests/windows/online-game-wine.sh build build-windows
 
 bench:
 	scripts/install-deps bench
