@@ -82,6 +82,12 @@ NetLink::Happening NetLink::Poll(uint32_t Millis, Wire::Message &In) {
                 Partner = Event.peer;
                 // Faster notice of a silent partner than ENet's default, which waits half a minute.
                 enet_peer_timeout(Partner, 0, 3000, 5000);
+                // Every input message goes out. ENet's throttle drops unreliable packets whenever a
+                // round trip comes back slower than the last, and a few slow ones in a row (a busy
+                // machine, a stale datagram's acknowledgement) would silence the inputs until the
+                // session counted as lost. The inputs are tiny and each repeats the unacknowledged
+                // ones, so there is nothing for the throttle to save.
+                enet_peer_throttle_configure(Partner, ENET_PEER_PACKET_THROTTLE_INTERVAL, 0, 0);
                 return Happening::Connected;
             }
             {
