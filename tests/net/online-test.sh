@@ -95,4 +95,4 @@ elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
 [ "$status" -ne 0 ] && grep -q "nobody answered" "$work/nobody.err" || fail "joining nobody: status $status, $(cat "$work/nobody.err")"
 [ "$elapsed" -le 6500 ] || fail "joining nobody took $elapsed ms"
 echo "ok: joining where nobody listens fails in $elapsed ms: $(cat "$work/nobody.err")"
-echo "5 passed, 0 failed"
+echo "6 passed, 0 failed"
