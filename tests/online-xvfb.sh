@@ -58,21 +58,7 @@ on() {
   shift
   DISPLAY=$display "$@"
 }
-# await_window DISPLAY CAPTION SIZE: waits up to 15 seconds for a visible window; prints its id.
-await_window() {
-  local display=$1 caption=$2 size=$3 id geometry
-  for _ in $(seq 300); do
-    for id in $(on "$display" xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null); do
-      geometry=$(on "$display" xdotool getwindowgeometry "$id" 2>/dev/null | sed -n 's/.*Geometry: //p')
-      if [ "$geometry" = "$size" ]; then
-        echo "$id"
-        return 0
-      fi
-    done
-    sleep 0.05
-  done
-  return 1
-}
+await_window() { await_window_on "$@"; }
 # await_focus DISPLAY WINDOW: the game gives each window it shows the keyboard.
 await_focus() {
   for _ in $(seq 100); do
@@ -148,6 +134,23 @@ await_still() {
   return 1
 }
 
+# play_select ENTER-DISPLAY WHICH: on the select screen both machines show, the host's person and
+# then the guest's take a character, Enter is pressed on one machine, and both show the match. Sets
+# select_a, select_b, match_a and match_b.
+play_select() {
+  local enter=$1 which=$2
+  select_a=$(await_window "$A" Zorbump 480x360) || fail "the host did not reach $which"
+  select_b=$(await_window "$B" Zorbump 480x360) || fail "the guest did not reach $which"
+  await_focus "$A" "$select_a" && await_focus "$B" "$select_b" || fail "a select screen did not take the keyboard ($which)"
+  take_character "$A" "$select_a" || fail "the host's person could not take a character ($which)"
+  await_same "$select_a" "$select_b" || fail "the guest's select screen does not show the host's choice ($which)"
+  take_character "$B" "$select_b" || fail "the guest's person could not take a character ($which)"
+  await_same "$select_a" "$select_b" || fail "the two select screens differ ($which)"
+  on "$enter" xdotool key Return
+  match_a=$(await_window "$A" ZorbumpX 480x360) || fail "Enter did not start the host's match ($which)"
+  match_b=$(await_window "$B" ZorbumpX 480x360) || fail "Enter did not start the guest's match ($which)"
+}
+
 # A host that nobody joins waits; Escape gives up and shows the title.
 start_game lonely "$A" --host "$port"
 host=$started
@@ -201,16 +204,7 @@ host=$started
 await_window "$A" Zorbump 480x40 >/dev/null || fail "no waiting window for the host"
 start_game guest "$B" --join "localhost:$port"
 guest=$started
-select_a=$(await_window "$A" Zorbump 480x360) || fail "the host did not reach the select screen"
-select_b=$(await_window "$B" Zorbump 480x360) || fail "the guest did not reach the select screen"
-await_focus "$A" "$select_a" && await_focus "$B" "$select_b" || fail "a select screen did not take the keyboard"
-take_character "$A" "$select_a" || fail "the host's person could not take a character"
-await_same "$select_a" "$select_b" || fail "the guest's select screen does not show the host's choice"
-take_character "$B" "$select_b" || fail "the guest's person could not take a character"
-await_same "$select_a" "$select_b" || fail "the two select screens differ"
-on "$B" xdotool key Return
-match_a=$(await_window "$A" ZorbumpX 480x360) || fail "Enter on the guest did not start the host's match"
-match_b=$(await_window "$B" ZorbumpX 480x360) || fail "Enter on the guest did not start its own match"
+play_select "$B" "the first select screen"
 echo "ok: both reach the shared select screen, and Enter on one starts the match on both"
 
 answer=$("$fakepeer" third 127.0.0.1 "$port")
@@ -255,16 +249,7 @@ await_window "$A" Zorbump 480x40 >/dev/null || fail "no waiting window for the s
 start_game guest2 "$B" --join "127.0.0.1:$port" --delay 2
 guest=$started
 for round in 1 2; do
-  select_a=$(await_window "$A" Zorbump 480x360) || fail "the host did not reach select screen $round"
-  select_b=$(await_window "$B" Zorbump 480x360) || fail "the guest did not reach select screen $round"
-  await_focus "$A" "$select_a" && await_focus "$B" "$select_b" || fail "a select screen did not take the keyboard"
-  take_character "$A" "$select_a" || fail "the host's person could not take a character in round $round"
-  await_same "$select_a" "$select_b" || fail "the guest's select screen does not show the host's choice"
-  take_character "$B" "$select_b" || fail "the guest's person could not take a character in round $round"
-  await_same "$select_a" "$select_b" || fail "the two select screens differ in round $round"
-  on "$A" xdotool key Return
-  match_a=$(await_window "$A" ZorbumpX 480x360) || fail "Enter on the host did not start match $round there"
-  match_b=$(await_window "$B" ZorbumpX 480x360) || fail "Enter on the host did not start match $round on the guest"
+  play_select "$A" "select screen $round of the second session"
   sleep 1
   [ "$round" = 2 ] && break
   # The host pauses, and the guest leaves the paused match: both are back on the select screen.

@@ -22,3 +22,19 @@ start_virtual_screen() {
   export DISPLAY=":$(head -n1 "$work/display")"
   unset SDL_VIDEODRIVER WAYLAND_DISPLAY
 }
+
+# await_window_on DISPLAY CAPTION SIZE [SECONDS]: waits (15 seconds unless told) for a visible window
+# with this caption and size on that screen; prints its id.
+await_window_on() {
+  local display=$1 caption=$2 size=$3 seconds=${4:-15} id
+  for _ in $(seq $((seconds * 20))); do
+    for id in $(DISPLAY=$display xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null); do
+      if [ "$(DISPLAY=$display xdotool getwindowgeometry "$id" 2>/dev/null | sed -n 's/.*Geometry: //p')" = "$size" ]; then
+        echo "$id"
+        return 0
+      fi
+    done
+    sleep 0.05
+  done
+  return 1
+}

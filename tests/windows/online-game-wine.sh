@@ -38,25 +38,14 @@ wineserver -k 2>/dev/null
 wineserver -w
 port=$(python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 
-await_window() { # await_window DISPLAY CAPTION SIZE SECONDS
-  local id
-  for _ in $(seq $(($4 * 20))); do
-    for id in $(DISPLAY=$1 xdotool search --onlyvisible --name "^$2\$" 2>/dev/null); do
-      [ "$(DISPLAY=$1 xdotool getwindowgeometry "$id" 2>/dev/null | sed -n 's/.*Geometry: //p')" = "$3" ] && return 0
-    done
-    sleep 0.05
-  done
-  return 1
-}
-
 DISPLAY=$A "$native/zorbump" --scale 1 --host "$port" >"$work/linux.log" 2>&1 &
 pids+=("$!")
-await_window "$A" Zorbump 480x40 15 || fail "the Linux host showed no waiting window"
+await_window_on "$A" Zorbump 480x40 >/dev/null || fail "the Linux host showed no waiting window"
 (cd "$work" && DISPLAY=$B exec wine "$windows/zorbump.exe" --scale 1 --join "127.0.0.1:$port") >"$work/windows.log" 2>&1 &
 guest=$!
 pids+=("$guest")
-await_window "$A" Zorbump 480x360 30 || fail "the Linux host did not reach the select screen with a Windows guest"
-await_window "$B" Zorbump 480x360 30 || fail "the Windows guest did not reach the select screen"
+await_window_on "$A" Zorbump 480x360 30 >/dev/null || fail "the Linux host did not reach the select screen with a Windows guest"
+await_window_on "$B" Zorbump 480x360 30 >/dev/null || fail "the Windows guest did not reach the select screen"
 echo "ok: a Windows game joins a Linux game, and both show the shared select screen"
 wineserver -k 2>/dev/null
 for _ in $(seq 200); do
@@ -64,5 +53,5 @@ for _ in $(seq 200); do
   sleep 0.05
 done
 grep -q "connection lost\|the other player left" "$work/linux.log" || fail "the Linux game did not notice the Windows game had gone"
-await_window "$A" Zorbump 256x239 10 || fail "the Linux game did not return to its title"
+await_window_on "$A" Zorbump 256x239 10 >/dev/null || fail "the Linux game did not return to its title"
 echo "PASS: the game's windows online between Windows and Linux"
