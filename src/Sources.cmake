@@ -6,7 +6,8 @@ set(ZORBUMP_SOURCES
   src/platform/AudioOutput.cpp src/platform/Font.cpp src/platform/HeadlessBackend.cpp
   src/platform/Keyboard.cpp src/platform/Pads.cpp src/platform/Png.cpp src/platform/Random.cpp
   src/platform/Scaling.cpp src/platform/SdlBackend.cpp src/platform/SdlKeys.cpp src/platform/SdlOutput.cpp
-  src/platform/Surface.cpp src/platform/Toolkit.cpp
+  src/platform/Surface.cpp src/platform/Program.cpp src/platform/Forms.cpp
+  src/platform/EventLoop.cpp
   # The pictures, built in memory from art kept in source.
   src/assets/BallSheet.cpp src/assets/Court.cpp src/assets/Designs.cpp src/assets/Faces.cpp
   src/assets/Pictures.cpp src/assets/Raster.cpp src/assets/Tumbler.cpp
