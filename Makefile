@@ -72,7 +72,7 @@ web:
 	NODE_PATH=/usr/share/nodejs cmake --build build-web-tree -j $(JOBS)
 
 windows-zip: windows
-	scripts/windows-zip build-windows
+	packaging/windows/make-zip build-windows
 
 # The Windows executables' checks under Wine: the tool's traces against the native tool's, the
 # game's title window and a short match, and online play with Linux, by the tool and by the game.
@@ -88,9 +88,9 @@ bench:
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZORBUMP_BENCH=ON $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-bench -j $(JOBS)
 	./build-bench/zorbump_bench
-	scripts/measure-windows build-bench/zorbump
-	scripts/measure-startup build-bench/zorbump
-	scripts/measure-audio build-bench
+	bench/measure/window-figures build-bench/zorbump
+	bench/measure/startup build-bench/zorbump
+	bench/measure/audio build-bench
 
 clean:
 	rm -rf build build-sanitize build-bench build-windows build-web build-web-tree

@@ -10,7 +10,7 @@
 #include "net/Protocol.h"
 #include "net/Rollback.h"
 #include "match/Match.h"
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "online/OnlineSession.h"
 
 #include "assets/Designs.h"
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "match/Match.h"
 #include "online/FrmOnline.h"
 #include "online/RollbackMatch.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "online/RollbackMatch.h"
 #include "platform/Keyboard.h"
 #include "platform/Toolkit.h"

@@ -7,13 +7,13 @@
 #include <map>
 #include <thread>
 
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "match/Match.h"
 #include "net/Link.h"
 #include "net/Rollback.h"
 #include "online/RollbackMatch.h"
-#include "tools/sim/Lineup.h"
-#include "tools/sim/Trace.h"
+#include "match/Lineup.h"
+#include "match/Trace.h"
 
 namespace {
 
