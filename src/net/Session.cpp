@@ -90,8 +90,9 @@ void NetSession::Service(uint32_t WaitMillis) {
             Partner = NoPeer;
         }
     } else if (Now == Stages::Connecting && Clock - Started > PatienceMillis) {
-        // The host learns that its guest gave up: the connection closes with a goodbye.
-        End("nobody answered" + Place);
+        // The host learns that its guest gave up: the connection closes with a goodbye, which
+        // goes out at once, so that the player hears of it in time.
+        End("nobody answered" + Place, false);
         return;
     }
     if (Now == Stages::Agreed && Clock - Heard > SilenceMillis) {
@@ -260,7 +261,7 @@ void NetSession::Send(Wire::Message Out, bool Reliable) {
     }
 }
 
-void NetSession::End(const std::string &Why) {
+void NetSession::End(const std::string &Why, bool Linger) {
     if (Now == Stages::Over) {
         return;
     }
@@ -268,14 +269,19 @@ void NetSession::End(const std::string &Why) {
     Reason = Why;
     Knocking.clear();
     Partner = NoPeer;
-    Net.Close();
+    Net.Close(Linger);
 }
 
-void NetSession::Leave() {
-    if (Now == Stages::Agreed && Partner != NoPeer) {
+void NetSession::SayGoodbye() {
+    if (Now == Stages::Agreed && Partner != NoPeer && !SaidGoodbye) {
+        SaidGoodbye = true;
         Wire::Message Bye;
         Bye.Type = Wire::Kind::Bye;
         Send(Bye, true);
     }
+}
+
+void NetSession::Leave() {
+    SayGoodbye();
     End("");
 }

@@ -59,6 +59,9 @@ class NetSession {
     void Send(Wire::Message Out, bool Reliable);
     // Says goodbye to the other machine, if there is one, and closes the connection.
     void Leave();
+    // Says goodbye without closing: a machine that has finished waits for the other's goodbye,
+    // which comes after every message the other sent before it, and only then leaves.
+    void SayGoodbye();
 
     // Where a guest connects to, as its sentences say it (" at HOST:PORT").
     std::string Place;
@@ -80,7 +83,7 @@ class NetSession {
     void Lost(PeerId Peer);
     void Hello(PeerId Peer, const Wire::Message &In);
     void Turn(PeerId Peer, Wire::Refusal Why);
-    void End(const std::string &Why);
+    void End(const std::string &Why, bool Linger = true);
     void Note(const std::string &Line);
     void Forget(PeerId Peer);
 
@@ -93,6 +96,7 @@ class NetSession {
     PeerId Partner = NoPeer;
     bool EverConnected = false;
     bool HeardFromGuest = false;
+    bool SaidGoodbye = false;
     uint64_t Heard = 0;
     std::string Reason;
     std::deque<std::string> Notes;

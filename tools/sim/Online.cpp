@@ -168,6 +168,15 @@ int RunOnline(const OnlineOptions &Opt) {
                     Match.LongestRollback(), Match.Stalls(), StallMillis, Net.BytesSent(), Net.BytesReceived(),
                     Net.RoundTripMillis());
     }
+    if (Match.End() == SharedMatch::Ends::Finished) {
+        // Both machines have the whole match. Each says goodbye and waits for the other's, so that
+        // neither leaves while its last messages are still on their way.
+        Net.SayGoodbye();
+        const auto Until = Clock::now() + std::chrono::milliseconds(NetSession::SilenceMillis);
+        while (Net.Stage() != NetSession::Stages::Over && Clock::now() < Until) {
+            Net.Service(20);
+        }
+    }
     Net.Leave();
     return Status;
 }
