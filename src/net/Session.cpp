@@ -86,13 +86,17 @@ void NetSession::Service(uint32_t WaitMillis) {
         }
         if (Now == Stages::Connecting && Partner != NoPeer && Clock - Heard > SilenceMillis) {
             Note("the other machine went silent before the session began: waiting for another");
+        GuestsGone++;
             Net.Drop(Partner, false);
             Partner = NoPeer;
         }
-    } else if (Now == Stages::Connecting && Clock - Started > PatienceMillis) {
-        // The host learns that its guest gave up: the connection closes with a goodbye, which
-        // goes out at once, so that the player hears of it in time.
+    } else if (Now == Stages::Connecting && !EverConnected && Clock - Started > PatienceMillis) {
         End("nobody answered" + Place, false);
+        return;
+    } else if (Now == Stages::Connecting && EverConnected && Clock - ConnectedAt > SilenceMillis) {
+        // Someone answered, and on a bad network the welcome may take a few resends; but not
+        // forever. The host learns that its guest gave up: the connection closes with a goodbye.
+        End("the host did not answer" + Place, false);
         return;
     }
     if (Now == Stages::Agreed && Clock - Heard > SilenceMillis) {
@@ -104,6 +108,7 @@ void NetSession::Connected(PeerId Peer) {
     if (!Host) {
         Partner = Peer;
         EverConnected = true;
+        ConnectedAt = Net.Millis();
         Wire::Message Hello;
         Hello.Type = Wire::Kind::Hello;
         Hello.Fingerprint = Fingerprint;
@@ -240,6 +245,7 @@ void NetSession::Lost(PeerId Peer) {
     }
     if (Host && Now == Stages::Connecting) {
         Note("the other machine gave up before the session began: waiting for another");
+        GuestsGone++;
         Partner = NoPeer;
         return;
     }

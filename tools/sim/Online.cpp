@@ -70,6 +70,9 @@ int RunOnline(const OnlineOptions &Opt) {
     while (Net.Stage() == NetSession::Stages::Connecting) {
         Net.Service(50);
         SayNotes(Net);
+        if (Net.Departures() > 0) {
+            return 1; // the guest left before the match began (said above)
+        }
     }
     if (Net.Stage() == NetSession::Stages::Over) {
         Say(Net.Why());
