@@ -55,9 +55,6 @@ uint32_t SimulationFingerprint() {
     SaveMatch(Kept);
     const Typ_MatchCanvas KeptCanvas = Gl_Canvas;
     Gl_Canvas = Typ_MatchCanvas{};
-    // A match of its own, which no window hears of: no timer is started and no title shown.
-    MatchHost *const KeptHost = CurrentMatchHost();
-    SetMatchHost(nullptr);
     // Played from scripted keys, whatever the keyboard holds now.
     const KeyReader KeptReader = CurrentKeyReader();
     SetKeyReader(nullptr);
@@ -83,7 +80,6 @@ uint32_t SimulationFingerprint() {
     ReleaseScriptedKeys();
     SetKeyReader(KeptReader);
     Gl_Canvas = KeptCanvas;
-    SetMatchHost(KeptHost);
     RestoreMatch(Kept);
     return Hash;
 }
