@@ -2,6 +2,7 @@
 // never play two different games. It is a hash of a short match played with the rules of this
 // build, so any change of what a tick does changes it, and nothing else does.
 #include "records/BasCmnDef.h"
+#include "records/MatchFields.h"
 #include "match/Draw.h"
 #include "match/Match.h"
 #include "platform/Keyboard.h"
@@ -24,29 +25,14 @@ uint32_t Mix(uint32_t Hash, int64_t Value) {
 
 uint32_t MatchChecksum() {
     uint32_t Hash = 2166136261u;
+    const auto Add = [&Hash](const char *, int64_t Field) { Hash = Mix(Hash, Field); };
     for (const Typ_Player &P : Gl_Players) {
-        for (int64_t Field :
-             {int64_t(P.Side),      int64_t(P.Control),   int64_t(P.KeySet),     int64_t(P.State),
-              int64_t(P.Phase),     int64_t(P.AnimFrame), int64_t(P.Spent),      int64_t(P.RunSpeed),
-              int64_t(P.JumpSpeed), int64_t(P.Stat3),     int64_t(P.Power),      int64_t(P.X),
-              int64_t(P.Y),         int64_t(P.OldX),      int64_t(P.OldY),       int64_t(P.VX),
-              int64_t(P.VY),        int64_t(P.CellX),     int64_t(P.CellY),      int64_t(P.MaskX),
-              int64_t(P.Slot),      int64_t(P.BackDir),   int64_t(P.Tick),       int64_t(P.Tick2),
-              int64_t(P.InUp),      int64_t(P.InDown),    int64_t(P.InBack),     int64_t(P.InFront),
-              int64_t(P.InHit),     int64_t(P.ComboBack), int64_t(P.ComboFront), int64_t(P.GaugeColor),
-              int64_t(P.FlashCount)}) {
-            Hash = Mix(Hash, Field);
-        }
+        ForEachPlayerField(P, Add);
     }
     for (const Typ_Team &T : Gl_Teams) {
-        Hash = Mix(Mix(Hash, T.Score), T.Members);
+        ForEachTeamField(T, Add);
     }
-    for (int64_t Field :
-         {int64_t(Gl_BallX), int64_t(Gl_BallY), int64_t(Gl_BallVX), int64_t(Gl_BallVY), int64_t(Gl_BallKind),
-          int64_t(Gl_BallCell), int64_t(Gl_BallAnim), int64_t(Gl_PointWinner), int64_t(Gl_PointDelay),
-          int64_t(Gl_ServeSide), int64_t(Gl_Blink)}) {
-        Hash = Mix(Hash, Field);
-    }
+    ForEachBallField(Gl_Match, Add);
     return Mix(Hash, int64_t(RndPosition()));
 }
 
@@ -58,7 +44,7 @@ uint32_t SimulationFingerprint() {
     // Played from scripted keys, whatever the keyboard holds now.
     const KeyReader KeptReader = CurrentKeyReader();
     SetKeyReader(nullptr);
-    ClearGameState();
+    ClearMatch();
     SetRndPosition(0x5A6F7262u);
     for (int I = 0; I < 4; ++I) {
         Gl_Players[I].Side = I % 2;

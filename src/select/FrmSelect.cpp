@@ -111,7 +111,6 @@ void Frm_Select::InitSelect() {
     for (Typ_Team &Team : Gl_Teams) {
         Team.Score = 0;
         Team.Members = 2;
-        Team.Spare = 0;
     }
     for (int16_t Index = 0; Index < 4; ++Index) {
         Roster[Index].Taken = Free;
