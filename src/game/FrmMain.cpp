@@ -3,10 +3,10 @@
 #include "assets/Designs.h"
 #include "assets/Pictures.h"
 #include "audio/Listener.h"
-#include "records/BasCmnDef.h"
 #include "match/Draw.h"
 #include "match/Match.h"
 #include "platform/Keyboard.h"
+#include "records/BasCmnDef.h"
 #include "select/FrmSelect.h"
 #include "title/FrmTitle.h"
 

@@ -1,18 +1,16 @@
 // The simulation's fingerprint: what two machines compare before they play together, so that they
 // never play two different games. It is a hash of a short match played with the rules of this
 // build, so any change of what a tick does changes it, and nothing else does.
-#include "records/BasCmnDef.h"
-#include "records/MatchFields.h"
 #include "match/Draw.h"
 #include "match/Match.h"
-#include "platform/Keyboard.h"
+#include "platform/KeySets.h"
 #include "platform/Random.h"
+#include "records/BasCmnDef.h"
+#include "records/MatchFields.h"
 
 namespace {
 
 constexpr int FingerprintTicks = 400;
-constexpr int32_t Keys[] = {VK_Y,       VK_N,       VK_G,       VK_J,       VK_Z,
-                            VK_NUMPAD8, VK_NUMPAD2, VK_NUMPAD4, VK_NUMPAD6, VK_UP};
 
 uint32_t Mix(uint32_t Hash, int64_t Value) {
     for (int Byte = 0; Byte < 8; ++Byte) {
@@ -58,7 +56,7 @@ uint32_t SimulationFingerprint() {
     for (int Tick = 0; Tick < FingerprintTicks && Gl_ServeSide != MatchOver; ++Tick) {
         // Keys that come and go in a fixed pattern, so that every move of the key sets is met.
         for (int K = 0; K < 10; ++K) {
-            SetScriptedKey(Keys[K], ((Tick / (K + 2)) + K) % 3 == 0);
+            SetScriptedKey(KeySets[K / KeyRole::Count][K % KeyRole::Count], ((Tick / (K + 2)) + K) % 3 == 0);
         }
         TickMatch();
         Hash = Mix(Hash, MatchChecksum());

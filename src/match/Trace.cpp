@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "platform/Random.h"
 #include "records/BasCmnDef.h"
 #include "records/MatchFields.h"
-#include "platform/Random.h"
 
 namespace {
 
