@@ -33,7 +33,8 @@ endif()
 # Online play: the rules-free core and the game's online screens. A page has no UDP: the browser's
 # game leaves them out.
 if(NOT EMSCRIPTEN)
-  list(APPEND ZORBUMP_SOURCES src/net/EnetTransport.cpp src/net/Link.cpp src/net/Loopback.cpp src/net/Protocol.cpp src/net/Rollback.cpp
+  list(APPEND ZORBUMP_SOURCES src/net/EnetTransport.cpp src/net/Ledger.cpp src/net/Loopback.cpp src/net/Protocol.cpp
+       src/net/Rollback.cpp src/net/Session.cpp
        src/online/FrmOnline.cpp src/online/OnlineSession.cpp src/online/RollbackMatch.cpp
        src/online/SharedMatch.cpp src/online/SharedSelect.cpp)
 endif()
