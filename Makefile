@@ -30,6 +30,9 @@ play: build
 sim: build
 	./build/zorbump-sim
 
+# Every program the tests start carries this run's mark, so that the last step can check that none
+# is left running.
+test: export ZORBUMP_TEST_RUN := $(shell date +%s%N)
 test:
 	scripts/install-deps test
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS) >/dev/null
@@ -41,6 +44,7 @@ test:
 	$(MAKE) web
 	tests/web/run-web-tests build-web build
 	$(MAKE) windows-test
+	tests/nothing-left-running
 
 # The Windows executables are cross-built with MinGW-w64. The programs that run while building (the
 # icon's writer) come from the native tree, built first; SDL2 and ENet come from ~/.cache/zorbump,
@@ -80,7 +84,7 @@ web:
 	NODE_PATH=/usr/share/nodejs cmake --build build-web-tree -j $(JOBS)
 
 windows-zip: windows
-	scripts/windows-zip build-windows
+	packaging/windows/make-zip build-windows
 
 # The Windows executables' checks under Wine: the tool's traces against the native tool's, the
 # game's title window and a short match, and online play with Linux, by the tool and by the game.
@@ -96,9 +100,9 @@ bench:
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZORBUMP_BENCH=ON $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-bench -j $(JOBS)
 	./build-bench/zorbump_bench
-	scripts/measure-windows build-bench/zorbump
-	scripts/measure-startup build-bench/zorbump
-	scripts/measure-audio build-bench
+	bench/measure/window-figures build-bench/zorbump
+	bench/measure/startup build-bench/zorbump
+	bench/measure/audio build-bench
 
 clean:
 	rm -rf build build-sanitize build-bench build-windows build-web build-web-tree

@@ -2,7 +2,7 @@
 // starts them, drawn onto the given canvas (or not drawn, with an empty one).
 #pragma once
 
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "match/Draw.h"
 #include "match/Match.h"
 #include "platform/Keyboard.h"

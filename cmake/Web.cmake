@@ -17,8 +17,7 @@ target_include_directories(zorbump_core PUBLIC "${ZORBUMP_SDL2_PREFIX}/include/S
 target_link_libraries(zorbump_core PUBLIC "${ZORBUMP_SDL2_PREFIX}/lib/libSDL2.a")
 
 function(zorbump_web_page)
-  add_executable(zorbump ${CMAKE_SOURCE_DIR}/web/WebMain.cpp ${CMAKE_SOURCE_DIR}/tools/sim/Trace.cpp
-                         ${CMAKE_SOURCE_DIR}/tools/sim/Lineup.cpp)
+  add_executable(zorbump ${CMAKE_SOURCE_DIR}/web/WebMain.cpp)
   target_include_directories(zorbump PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(zorbump PRIVATE zorbump_core)
   target_link_options(zorbump PRIVATE

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "platform/HeadlessBackend.h"
 #include "platform/Keyboard.h"
 #include "platform/Random.h"

@@ -10,7 +10,7 @@
 
 #include "TestHelpers.h"
 #include "assets/Pictures.h"
-#include "tools/sim/Trace.h"
+#include "match/Trace.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <initializer_list>
 
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "match/Draw.h"
 #include "match/Match.h"
 #include "platform/Keyboard.h"

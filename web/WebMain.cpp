@@ -8,14 +8,14 @@
 #include <string>
 
 #include "audio/Sound.h"
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "game/FrmMain.h"
 #include "match/Match.h"
 #include "platform/Random.h"
 #include "platform/SdlBackend.h"
 #include "platform/Toolkit.h"
-#include "tools/sim/Lineup.h"
-#include "tools/sim/Trace.h"
+#include "match/Lineup.h"
+#include "match/Trace.h"
 
 namespace {
 

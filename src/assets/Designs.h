@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "platform/Toolkit.h"
 
 struct WindowDesign {

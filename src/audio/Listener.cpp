@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "audio/Sound.h"
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 
 namespace {
 

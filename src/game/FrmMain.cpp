@@ -3,7 +3,7 @@
 #include "assets/Designs.h"
 #include "assets/Pictures.h"
 #include "audio/Listener.h"
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "match/Draw.h"
 #include "platform/Keyboard.h"
 #include "select/FrmSelect.h"

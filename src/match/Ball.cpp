@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "match/Match.h"
 #include "platform/Random.h"
 

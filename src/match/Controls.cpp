@@ -1,6 +1,6 @@
 // The keyboard during a match: two people's key sets polled at every tick into a character's five
 // controls, and the three command inputs that start the special moves.
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "match/Match.h"
 #include "platform/Keyboard.h"
 

@@ -3,7 +3,7 @@
 // numbers, which are not mirror images of each other; the speed tests use the same signs on both.
 #include <cmath>
 
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "match/Match.h"
 #include "platform/Random.h"
 

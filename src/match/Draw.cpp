@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "match/Match.h"
 
 Typ_MatchCanvas Gl_Canvas;

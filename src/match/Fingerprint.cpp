@@ -1,7 +1,7 @@
 // The simulation's fingerprint: what two machines compare before they play together, so that they
 // never play two different games. It is a hash of a short match played with the rules of this
 // build, so any change of what a tick does changes it, and nothing else does.
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "match/Draw.h"
 #include "match/Match.h"
 #include "platform/Keyboard.h"

@@ -1,7 +1,7 @@
 // One tick of a match, the booking of a rally with side-out scoring, and the set-up of the next one.
 #include "match/Match.h"
 
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 
 namespace {
 

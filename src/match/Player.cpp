@@ -1,6 +1,6 @@
 // The characters: one tick of each action state, the motion in whole pixels, the image cell that
 // shows the action, and the keeping of every character inside its own half of the court.
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "match/Match.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "net/Protocol.h"
 #include "net/Rollback.h"
 #include "platform/Keyboard.h"

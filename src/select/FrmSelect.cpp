@@ -5,7 +5,7 @@
 #include "assets/Designs.h"
 #include "assets/Pictures.h"
 #include "audio/Listener.h"
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "platform/Keyboard.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "game/Checked.h"
+#include "records/Checked.h"
 #include "platform/Toolkit.h"
 
 // A character on the select screen.

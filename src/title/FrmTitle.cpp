@@ -3,7 +3,7 @@
 #include "assets/Designs.h"
 #include "assets/Pictures.h"
 #include "audio/Listener.h"
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "platform/Keyboard.h"
 
 Frm_Title::Frm_Title() : Form(TitleDesign.Caption, TitleDesign.Width, TitleDesign.Height) {

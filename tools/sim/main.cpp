@@ -13,16 +13,16 @@
 #include <string>
 #include <vector>
 
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "match/Match.h"
 #include "platform/Keyboard.h"
 #include "platform/Random.h"
 #include "platform/StandardOutput.h"
-#include "tools/sim/Lineup.h"
+#include "match/Lineup.h"
 #include "tools/sim/Online.h"
 #include "tools/sim/SimPictures.h"
 #include "tools/sim/SimSounds.h"
-#include "tools/sim/Trace.h"
+#include "match/Trace.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "tools/sim/Lineup.h"
+#include "match/Lineup.h"
 
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "match/Match.h"
 #include "platform/Keyboard.h"
 #include "platform/Random.h"

@@ -1,6 +1,6 @@
 // A bare SDL2 window of the game's size, shown the way the game shows its pictures (a window surface,
 // no accelerated renderer), that only waits for events: the floor the game's start-up time and
-// memory are compared with (scripts/measure-startup).
+// memory are compared with (bench/measure/startup).
 #include <SDL.h>
 
 int main(int argc, char **argv) {

@@ -1,8 +1,8 @@
-#include "tools/sim/Trace.h"
+#include "match/Trace.h"
 
 #include <string>
 
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 #include "platform/Random.h"
 
 namespace {

@@ -1,9 +1,9 @@
-// Watches X windows for the window measurements (scripts/measure-windows).
+// Watches X windows for the window measurements (bench/measure/window-figures).
 //
-//   measure-windows-probe launch COMMAND [ARGS...]
+//   window-probe launch COMMAND [ARGS...]
 //       Starts COMMAND and waits for its first top-level window to be mapped. Prints
 //       "startup_ms=<ms> pid=<pid> window=<id>" and leaves the program running.
-//   measure-windows-probe frames WINDOW SECONDS
+//   window-probe frames WINDOW SECONDS
 //       Counts the window's frames for SECONDS by the damage the X server reports (updates less
 //       than 2 ms apart belong to one frame). Prints "frames=<n> mean_ms=<ms> p99_dev_ms=<ms>",
 //       the mean period and the 99th percentile of how far single periods stray from it.

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "game/Checked.h"
+#include "records/Checked.h"
 
 // Action states of a character.
 constexpr int16_t Standing = 1;

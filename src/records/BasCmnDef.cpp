@@ -1,4 +1,4 @@
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 
 #include <cstdio>
 #include <cstdlib>
