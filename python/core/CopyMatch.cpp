@@ -7,15 +7,15 @@
 #include <string>
 
 #include "assets/Pictures.h"
-#include "game/BasCmnDef.h"
 #include "match/Draw.h"
+#include "match/Lineup.h"
 #include "match/Match.h"
+#include "match/Trace.h"
 #include "platform/Keyboard.h"
 #include "platform/Random.h"
 #include "python/core/Copy.h"
 #include "python/core/Observe.h"
-#include "tools/sim/Lineup.h"
-#include "tools/sim/Trace.h"
+#include "records/BasCmnDef.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "python/core/Observe.h"
 
-#include "game/BasCmnDef.h"
+#include "records/BasCmnDef.h"
 
 namespace {
 
