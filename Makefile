@@ -65,10 +65,11 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install build --prefix "$(PREFIX)"
 
-# The Debian package, build/zorbump_VERSION_amd64.deb.
+# The Debian packages: the game, build/zorbump_VERSION_amd64.deb, and the match as a Python module,
+# build/python3-zorbump_VERSION_amd64.deb.
 package: build
 	cd build && cpack -G DEB >/dev/null
-	@ls build/zorbump_*_amd64.deb
+	@ls build/zorbump_*_amd64.deb build/python3-zorbump_*_amd64.deb
 
 # The browser build with Debian's Emscripten, into build-web/ (index.html, zorbump.js, zorbump.wasm);
 # its CMake tree is build-web-tree/. SDL2 comes from ~/.cache/zorbump, built from Debian's source the
