@@ -9,6 +9,7 @@
 
 #include "SimCopies.h"
 #include "python/binding/Actions.h"
+#include "python/binding/ArrayPool.h"
 #include "python/binding/Match.h"
 #include "python/binding/Setup.h"
 #include "python/binding/ThreadTeam.h"
@@ -33,6 +34,7 @@ class VecMatch {
         Actions.resize(Count * size_t(Setup.PeopleCount));
         Finals.resize(Count * size_t(Setup.PeopleCount) * ObservationSize);
         Ended.reset(new bool[Count]);
+        ObservationPool = std::make_shared<ArrayPool>(Count * size_t(Setup.PeopleCount) * ObservationSize);
         StartAll(Setup);
     }
 
@@ -44,7 +46,8 @@ class VecMatch {
     py::tuple Step(const py::handle &Given) {
         const size_t People = size_t(Setup.PeopleCount);
         ReadActions(Given, Count, Setup.PeopleCount, Actions.data());
-        py::array_t<float> Observed({Count, People, size_t(ObservationSize)});
+        py::array_t<float> Observed =
+            ObservationPool->Take({py::ssize_t(Count), py::ssize_t(People), py::ssize_t(ObservationSize)});
         py::array_t<float> Rewards({Count, People});
         py::array_t<bool> Terminated(Count), Truncated(Count);
         Typ_BatchJob Job;
@@ -140,6 +143,7 @@ class VecMatch {
     std::vector<uint8_t> Actions;
     std::vector<float> Finals;
     std::unique_ptr<bool[]> Ended;
+    std::shared_ptr<ArrayPool> ObservationPool;
 };
 
 std::unique_ptr<VecMatch> MakeVecMatch(const py::object &N, const py::object &Lineup,

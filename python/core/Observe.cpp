@@ -1,5 +1,7 @@
 #include "python/core/Observe.h"
 
+#include <algorithm>
+
 #include "records/BasCmnDef.h"
 
 namespace {
@@ -11,16 +13,16 @@ constexpr int32_t CharacterMirror = 480 - 32; // a character's x seen from the o
 constexpr int32_t BallMirror = 480 - 24;
 
 void ObserveCharacter(const Typ_Player &P, bool Mirrored, int64_t MySide, float *Out) {
-    const int64_t X = Mirrored ? CharacterMirror - P.X : int64_t(P.X);
-    const int64_t VX = Mirrored ? -int64_t(P.VX) : int64_t(P.VX);
-    Out[0] = float(X) * PixelScale;
+    const int64_t X = P.X, VX = P.VX, State = P.State;
+    Out[0] = float(Mirrored ? CharacterMirror - X : X) * PixelScale;
     Out[1] = float(int64_t(P.Y)) * PixelScale;
-    Out[2] = float(VX) * SpeedScale;
+    Out[2] = float(Mirrored ? -VX : VX) * SpeedScale;
     Out[3] = float(int64_t(P.VY)) * SpeedScale;
     Out[4] = P.Side == MySide ? 1.0f : 0.0f;
     Out[5] = float(int64_t(P.Power)) * 0.01f;
-    for (int State = 1; State <= 11; ++State) {
-        Out[5 + State] = P.State == State ? 1.0f : 0.0f;
+    std::fill(Out + 6, Out + CharacterFloats, 0.0f);
+    if (State >= 1 && State <= 11) {
+        Out[5 + State] = 1.0f;
     }
 }
 
