@@ -24,5 +24,8 @@ def action_keys(action, side, key_set):
     return [keys[name] for name, bit in names if action & bit]
 
 
-__all__ = ["Match", "VecMatch", "Snapshot", "OBSERVATION_SIZE", "ACTION_COUNT", "MAX_THREADS",
+# The environments, after everything they take from here.
+from . import env  # noqa: E402
+
+__all__ = ["env", "Match", "VecMatch", "Snapshot", "OBSERVATION_SIZE", "ACTION_COUNT", "MAX_THREADS",
            "LETTER_KEYS", "KEYPAD_KEYS", "UP", "DOWN", "BACK", "FRONT", "HIT", "action_keys"]
