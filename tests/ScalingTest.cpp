@@ -127,7 +127,8 @@ TEST(ScaledDrawing, EveryScaleEveryPlaceAndCropMatchesThePixelByPixelPicture) {
     const Surface Picture = Checkered(23, 17);
     // Outputs that fit the picture at 1x to 4x with odd margins, and ones that crop it at 1x from
     // every side, each in both packings of the colours.
-    const int32_t Sizes[][2] = {{23, 17}, {24, 18}, {51, 40}, {70, 52}, {97, 70}, {10, 30}, {40, 9}, {5, 5}, {1, 1}};
+    const int32_t Sizes[][2] = {{23, 17}, {24, 18}, {51, 40}, {70, 52}, {97, 70},
+                                {10, 30}, {40, 9},  {5, 5},   {1, 1}};
     for (const auto &Size : Sizes) {
         for (const bool RedHigh : {true, false}) {
             Output Screen(Size[0], Size[1], 0xDEADBEEF);
