@@ -84,8 +84,9 @@ void EnetSide::Arm() {
         Service();
         // The connections ENet still hears from (its pings included) are alive for the Lobby.
         const auto Now = Lobby::Clock::now();
-        for (const auto &[Id, Peer] : Peers) {
-            if (ENET_TIME_DIFFERENCE(Host->serviceTime, Peer->lastReceiveTime) < 1000) {
+        for (auto &[Id, P] : Peers) {
+            if (ENET_TIME_DIFFERENCE(Host->serviceTime, P.Enet->lastReceiveTime) < 1000) {
+                P.Alive = Now;
                 Meeting.Heard(Id, Now);
             }
         }
@@ -104,7 +105,7 @@ void EnetSide::Service() {
             const PlayerId Id = NextId;
             NextId += 2;
             Event.peer->data = reinterpret_cast<void *>(uintptr_t(Id));
-            Peers[Id] = Event.peer;
+            Peers[Id] = Peer{Event.peer, Arrived};
             enet_peer_timeout(Event.peer, 0, 5000, 5000);
             // As in the game: every input goes out, whatever the round trips do.
             enet_peer_throttle_configure(Event.peer, ENET_PEER_PACKET_THROTTLE_INTERVAL, 0, 0);
@@ -131,10 +132,14 @@ void EnetSide::Service() {
         }
         case ENET_EVENT_TYPE_DISCONNECT: {
             const PlayerId Id = IdOf(Event.peer);
-            if (Peers.erase(Id) != 0) {
+            auto It = Peers.find(Id);
+            if (It != Peers.end()) {
+                // A peer that said goodbye was heard a moment ago; one ENet gave up on was not.
+                const bool Lost = Arrived - It->second.Alive > std::chrono::seconds(2);
+                Peers.erase(It);
                 Counts.PlayersConnected--;
                 Limits.Release(AddressText(Event.peer->address));
-                Meeting.Leave(Id);
+                Meeting.Leave(Id, Lost);
             }
             Event.peer->data = nullptr;
             break;
@@ -156,7 +161,7 @@ void EnetSide::Send(PlayerId To, const uint8_t *Bytes, size_t Size, bool Reliabl
     }
     ENetPacket *Packet =
         enet_packet_create(Bytes, Size, Reliable ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED);
-    if (Packet != nullptr && enet_peer_send(It->second, Reliable ? ControlChannel : InputChannel, Packet) != 0) {
+    if (Packet != nullptr && enet_peer_send(It->second.Enet, Reliable ? ControlChannel : InputChannel, Packet) != 0) {
         enet_packet_destroy(Packet);
     }
     Dirty = true;
@@ -166,7 +171,7 @@ void EnetSide::Close(PlayerId Who) {
     auto It = Peers.find(Who);
     if (It != Peers.end()) {
         // Its disconnection event still comes, and releases the address then.
-        enet_peer_disconnect_later(It->second, 0);
+        enet_peer_disconnect_later(It->second.Enet, 0);
         Dirty = true;
     }
 }

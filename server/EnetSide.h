@@ -41,7 +41,11 @@ class EnetSide {
     ENetHost *Host = nullptr;
     boost::asio::posix::stream_descriptor Socket;
     boost::asio::steady_timer Timer;
-    std::unordered_map<PlayerId, ENetPeer *> Peers;
+    struct Peer {
+        ENetPeer *Enet = nullptr;
+        Lobby::Clock::time_point Alive; // when ENet last heard anything from it, pings included
+    };
+    std::unordered_map<PlayerId, Peer> Peers;
     PlayerId NextId = 2;
     bool Dirty = false;
     bool Shutting = false;

@@ -16,10 +16,6 @@ bool AddressLimits::Admit(const std::string &Address) {
         }
         return false;
     }
-    if (R.Connections == 0) {
-        R.Tokens = Limits.Burst;
-        R.Refilled = Clock::now();
-    }
     R.Connections++;
     return true;
 }
@@ -37,23 +33,6 @@ void AddressLimits::Release(const std::string &Address) {
     }
 }
 
-bool AddressLimits::AllowMessage(const std::string &Address, Clock::time_point Now) {
-    auto It = Known.find(Address);
-    if (It == Known.end()) {
-        return false;
-    }
-    Record &R = It->second;
-    const double Share = double(std::max(1, R.Connections));
-    const double Seconds = std::chrono::duration<double>(Now - R.Refilled).count();
-    R.Tokens = std::min(Limits.Burst * Share, R.Tokens + std::max(0.0, Seconds) * Limits.MessagesPerSecond * Share);
-    R.Refilled = Now;
-    if (R.Tokens < 1) {
-        return false;
-    }
-    R.Tokens -= 1;
-    return true;
-}
-
 bool AddressLimits::MayTryCode(const std::string &Address, Clock::time_point Now) const {
     auto It = Known.find(Address);
     if (It == Known.end() || Now - It->second.WrongSince >= CodeWindow) {
@@ -69,4 +48,18 @@ void AddressLimits::WrongCode(const std::string &Address, Clock::time_point Now)
         R.WrongSince = Now;
     }
     R.WrongCodes++;
+}
+
+bool MessageBucket::Take(Clock::time_point Now) {
+    if (Refilled != Clock::time_point::min() && Now > Refilled) {
+        Tokens = std::min(Burst, Tokens + std::chrono::duration<double>(Now - Refilled).count() * PerSecond);
+    }
+    if (Refilled == Clock::time_point::min() || Now > Refilled) {
+        Refilled = Now;
+    }
+    if (Tokens < 1) {
+        return false;
+    }
+    Tokens -= 1;
+    return true;
 }

@@ -1,5 +1,6 @@
-// What one source address may do: how many connections it holds, how many messages a second it
-// sends, and how many wrong room codes a minute it tries. The server faces strangers: whatever a
+// What one source address may do: how many connections it holds and how many wrong room codes a
+// minute it tries; and what one connection may send (a bucket of messages, so that an address
+// gets at most its connections' worth, and a flood on one connection leaves the others alone). The server faces strangers: whatever a
 // client does, these tables stay bounded (an address is forgotten when it holds no connection and
 // has nothing left to count).
 #pragma once
@@ -9,14 +10,25 @@
 #include <string>
 #include <unordered_map>
 
+// Messages one connection may send: a steady rate and a burst above it.
+class MessageBucket {
+  public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr double PerSecond = 200; // the game sends about 60 a second in a match
+    static constexpr double Burst = 400;
+    bool Take(Clock::time_point Now);
+
+  private:
+    double Tokens = Burst;
+    Clock::time_point Refilled = Clock::time_point::min();
+};
+
 class AddressLimits {
   public:
     using Clock = std::chrono::steady_clock;
 
     struct Settings {
         int ConnectionsPerAddress = 8;
-        double MessagesPerSecond = 200; // per connection; an address may send its connections' worth
-        double Burst = 400;
         int WrongCodesPerMinute = 10;
     };
 
@@ -26,8 +38,6 @@ class AddressLimits {
     // A new connection from Address, if the address holds fewer than its share.
     bool Admit(const std::string &Address);
     void Release(const std::string &Address);
-    // One message from Address now, if its bucket has a token left.
-    bool AllowMessage(const std::string &Address, Clock::time_point Now);
     // Records a wrong room code; false once the address has had its share this minute (the code is
     // then not even looked up).
     bool MayTryCode(const std::string &Address, Clock::time_point Now) const;
@@ -37,8 +47,6 @@ class AddressLimits {
   private:
     struct Record {
         int Connections = 0;
-        double Tokens = 0;
-        Clock::time_point Refilled;
         int WrongCodes = 0;
         Clock::time_point WrongSince;
     };

@@ -20,14 +20,14 @@ bool Lobby::Join(PlayerId Who, const std::string &Address, Clock::time_point Now
     return true;
 }
 
-void Lobby::Leave(PlayerId Who) {
+void Lobby::Leave(PlayerId Who, bool Lost) {
     auto It = People.find(Who);
     if (It == People.end()) {
         return;
     }
     const Player P = It->second;
     if (P.At == Stage::Hosting || P.At == Stage::Playing) {
-        EndRoom(P.Room, Reason::PartnerLeft, Who);
+        EndRoom(P.Room, Lost ? Reason::PartnerLost : Reason::PartnerLeft, Who);
     }
     People.erase(Who);
 }
@@ -45,7 +45,7 @@ bool Lobby::Receive(PlayerId Who, const uint8_t *Bytes, size_t Size, bool Reliab
         return false;
     }
     Player &P = It->second;
-    if (!Limits.AllowMessage(P.Address, Now)) {
+    if (!P.Rate.Take(Now)) {
         Counts.Refuse("too_fast");
         return false;
     }

@@ -39,7 +39,9 @@ class Lobby {
 
     // A new connection; false (and the player told and closed) when the server is full or stopping.
     bool Join(PlayerId Who, const std::string &Address, Clock::time_point Now);
-    void Leave(PlayerId Who);
+    // The connection ended: closed by the player (Lost false) or gone silent (true), which the
+    // other player of its room is told in the same words as in a direct session.
+    void Leave(PlayerId Who, bool Lost = false);
     // One message as it arrived. Returns true when it was relayed to the other player.
     bool Receive(PlayerId Who, const uint8_t *Bytes, size_t Size, bool Reliable, Clock::time_point Now);
     // The player's connection is alive (its transport heard from it), whether or not a message came.
@@ -61,6 +63,7 @@ class Lobby {
         uint8_t Protocol = 0;
         uint32_t Fingerprint = 0;
         Clock::time_point LastHeard;
+        MessageBucket Rate;
     };
     struct Room {
         std::string Code; // empty for a quick match

@@ -11,3 +11,10 @@ target_compile_definitions(zorbump_server_parts PUBLIC BOOST_ASIO_NO_DEPRECATED 
 target_link_libraries(zorbump_server_parts PUBLIC Boost::headers PkgConfig::ENET Threads::Threads)
 add_executable(zorbump-server ${CMAKE_SOURCE_DIR}/server/main.cpp)
 target_link_libraries(zorbump-server PRIVATE zorbump_server_parts)
+
+# Its tests: the meeting place alone, and the real server on loopback in the test's process.
+add_executable(zorbump_server_tests ${CMAKE_SOURCE_DIR}/tests/server/LobbyTest.cpp
+  ${CMAKE_SOURCE_DIR}/tests/server/MeetingTest.cpp ${CMAKE_SOURCE_DIR}/tests/server/ServerTest.cpp)
+target_link_libraries(zorbump_server_tests PRIVATE zorbump_server_parts GTest::gtest GTest::gtest_main)
+target_include_directories(zorbump_server_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/server)
+gtest_discover_tests(zorbump_server_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 60)

@@ -325,7 +325,9 @@ void WebSide::Accept() {
         }
         if (!E) {
             beast::error_code Ignored;
-            const std::string Address = Socket.remote_endpoint(Ignored).address().to_string();
+            // TCP connections are counted apart from UDP ones: an operator's requests never take a
+            // player's place.
+            const std::string Address = "tcp " + Socket.remote_endpoint(Ignored).address().to_string();
             if (Ignored || Stopping || !Limits.Admit(Address)) {
                 Counts.Refuse(Stopping ? "stopping" : "connections");
                 Socket.close(Ignored);
