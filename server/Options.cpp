@@ -49,8 +49,8 @@ bool ParseServerOptions(int Argc, const char *const *Argv, ServerOptions &Out, s
                 Out.WebRoot.pop_back();
             }
         } else if (Arg == "--max-players" && HasValue) {
-            if (!Number(Argv[++I], 2, 100000, Value)) {
-                Error = "--max-players needs a number from 2 to 100000";
+            if (!Number(Argv[++I], 2, 4000, Value)) {
+                Error = "--max-players needs a number from 2 to 4000 (one ENet host holds no more)";
                 return false;
             }
             Out.MaxPlayers = int(Value);

@@ -22,3 +22,7 @@ gtest_discover_tests(zorbump_server_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOU
 add_test(NAME SimsThroughServer COMMAND ${CMAKE_SOURCE_DIR}/tests/server/sims-through-server.sh
                                         $<TARGET_FILE:zorbump-server> $<TARGET_FILE:zorbump-sim>)
 set_tests_properties(SimsThroughServer PROPERTIES TIMEOUT 180 RESOURCE_LOCK OnlinePlay)
+
+# The load generator: many headless players in one process, through the real transport and session.
+add_executable(zorbump-load ${CMAKE_SOURCE_DIR}/tools/load/main.cpp)
+target_link_libraries(zorbump-load PRIVATE zorbump_core)
