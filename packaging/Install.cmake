@@ -14,7 +14,7 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/hicolor/256x256/apps/zorbump.png
   COMMENT "Drawing the game's icon at every size of the icon theme"
   VERBATIM)
 # Manual pages and the changelog go compressed, as Debian keeps them.
-foreach(Page zorbump.6 zorbump-sim.6 changelog)
+foreach(Page zorbump.6 zorbump-sim.6 zorbump-server.6 changelog)
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/${Page}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
     COMMAND gzip -9n -c ${ZORBUMP_PACKAGING}/${Page} > ${CMAKE_BINARY_DIR}/packaging/${Page}.gz
@@ -23,18 +23,24 @@ foreach(Page zorbump.6 zorbump-sim.6 changelog)
 endforeach()
 add_custom_target(zorbump-packaging ALL DEPENDS ${CMAKE_BINARY_DIR}/hicolor/256x256/apps/zorbump.png
   ${CMAKE_BINARY_DIR}/packaging/zorbump.6.gz ${CMAKE_BINARY_DIR}/packaging/zorbump-sim.6.gz
-  ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+  ${CMAKE_BINARY_DIR}/packaging/zorbump-server.6.gz ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
 
-install(TARGETS zorbump zorbump-sim RUNTIME DESTINATION games)
+install(TARGETS zorbump zorbump-sim zorbump-server RUNTIME DESTINATION games)
+# The server's systemd unit names the program where this install puts it.
+install(CODE "file(READ \"${ZORBUMP_PACKAGING}/zorbump-server.service\" Unit)
+  string(REPLACE \"@PREFIX@\" \"\${CMAKE_INSTALL_PREFIX}\" Unit \"\${Unit}\")
+  file(WRITE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/systemd/system/zorbump-server.service\" \"\${Unit}\")
+  message(STATUS \"Installing: \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/systemd/system/zorbump-server.service\")")
 install(FILES ${ZORBUMP_PACKAGING}/${ZORBUMP_ID}.desktop DESTINATION share/applications)
 install(FILES ${ZORBUMP_PACKAGING}/${ZORBUMP_ID}.metainfo.xml DESTINATION share/metainfo)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/hicolor/ DESTINATION share/icons/hicolor)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/zorbump.6.gz ${CMAKE_BINARY_DIR}/packaging/zorbump-sim.6.gz
-  DESTINATION share/man/man6)
+  ${CMAKE_BINARY_DIR}/packaging/zorbump-server.6.gz DESTINATION share/man/man6)
 install(FILES ${ZORBUMP_PACKAGING}/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz
   DESTINATION share/doc/zorbump)
 install(FILES ${ZORBUMP_PACKAGING}/licenses/fonts-mplus.txt ${ZORBUMP_PACKAGING}/licenses/SDL2.txt
-  ${ZORBUMP_PACKAGING}/licenses/ENet.txt DESTINATION share/doc/zorbump/licenses)
+  ${ZORBUMP_PACKAGING}/licenses/ENet.txt ${ZORBUMP_PACKAGING}/licenses/Boost.txt
+  DESTINATION share/doc/zorbump/licenses)
 
 # make package: build/zorbump_VERSION_amd64.deb, its dependencies taken from the libraries it links.
 set(CPACK_GENERATOR DEB)
