@@ -28,16 +28,17 @@ OnlineSession::OnlineSession(const SessionOptions &Chosen)
     : Options(Chosen), Started(Chosen.Role == SessionOptions::Roles::None) {}
 
 OnlineSession::~OnlineSession() {
-    if (Net != nullptr && Net->Stage() != NetSession::Stages::Over) {
-        Net->Leave();
-    }
     Finish();
 }
 
-// The core's session is over: its reason becomes the notice, and the connection goes.
+// The session ends here: the other machine is told if it is still there, the core's reason
+// becomes the notice, and the connection goes.
 void OnlineSession::Finish() {
     if (Net == nullptr) {
         return;
+    }
+    if (Net->Stage() != NetSession::Stages::Over) {
+        Net->Leave();
     }
     if (Watching) {
         StopWakingOnSocket(Link->Socket());
