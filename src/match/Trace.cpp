@@ -32,13 +32,21 @@ template <typename Walk> void Object(std::string &Line, Walk &&ForEach) {
 } // namespace
 
 std::string TraceLine(int64_t Tick) {
+    double Draws[MaxLoggedDraws];
+    const int Count = DrawsSinceMark() < MaxLoggedDraws ? DrawsSinceMark() : MaxLoggedDraws;
+    for (int I = 0; I < Count; ++I) {
+        Draws[I] = DrawSinceMark(I);
+    }
+    return TraceLineWithDraws(Tick, Draws, Count);
+}
+
+std::string TraceLineWithDraws(int64_t Tick, const double *Draws, int Count) {
     std::string Line = "{";
     Field(Line, "tick", Tick, true);
     Line += ",\"draws\":[";
-    const int Draws = DrawsSinceMark() < MaxLoggedDraws ? DrawsSinceMark() : MaxLoggedDraws;
-    for (int I = 0; I < Draws; ++I) {
+    for (int I = 0; I < Count; ++I) {
         char Number[40];
-        std::snprintf(Number, sizeof Number, "%.17g", DrawSinceMark(I));
+        std::snprintf(Number, sizeof Number, "%.17g", Draws[I]);
         if (I > 0) {
             Line += ',';
         }

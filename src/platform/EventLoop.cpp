@@ -17,6 +17,7 @@ struct WatchedSocket {
     std::function<void()> Handler;
 };
 std::vector<WatchedSocket> SocketHandlers;
+std::vector<std::function<void()>> SoonWork; // RunSoon's, for the next round
 
 uint64_t Now() {
     return CurrentBackend()->NowMicros();
@@ -147,6 +148,13 @@ uint64_t NextDue() {
 // neither had anything and Wait is set, waits for the next event or timer. Then the watched
 // sockets' handlers.
 void RunRound(bool Wait) {
+    if (!SoonWork.empty()) {
+        const std::vector<std::function<void()>> Work = std::move(SoonWork);
+        SoonWork.clear();
+        for (const std::function<void()> &Each : Work) {
+            Each();
+        }
+    }
     bool Busy = FireDueTimers();
     ToolkitEvent Event;
     while (!ProgramEnding() && CurrentBackend()->PollEvent(Event)) {
@@ -178,6 +186,10 @@ void RunEventLoop() {
     while (!ProgramEnding() && !LoadedForms().empty()) {
         RunRound(true);
     }
+}
+
+void RunSoon(std::function<void()> Work) {
+    SoonWork.push_back(std::move(Work));
 }
 
 void WakeOnSocket(intptr_t Socket, std::function<void()> Handler) {

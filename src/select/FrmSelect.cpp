@@ -56,7 +56,15 @@ void Frm_Select::Form_Load() {
 
 void Frm_Select::Tim_Main_Timer() {
     if (Pace != nullptr) {
-        Pace->SelectTimer(*this);
+        if (!Pace->SelectBegin()) {
+            Unload();
+            return;
+        }
+        bool Enter = false;
+        while (Loaded() && Pace->SelectNextTick(Enter)) {
+            RunTick(Enter);
+        }
+        Pace->SelectEnd(!Loaded());
         return;
     }
     TickSelect();
