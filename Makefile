@@ -53,7 +53,7 @@ windows:
 	scripts/install-deps windows
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS) >/dev/null
 	cmake --build build -j $(JOBS) --target zorbump-icon zorbump-fonttable
-	sdl2="$$(scripts/windows-deps sdl2)" && enet="$$($(if $(wildcard src/net),scripts/windows-deps enet,true))" && \
+	sdl2="$$(scripts/windows-deps sdl2)" && enet="$$(scripts/windows-deps enet)" && \
 	  cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE="$(CURDIR)/cmake/mingw-w64-x86_64.cmake" \
 	    -DCMAKE_BUILD_TYPE=Release -DZORBUMP_SDL2_PREFIX="$$sdl2" -DZORBUMP_ENET_PREFIX="$$enet" \
 	    -DZORBUMP_BUILD_TOOLS="$(CURDIR)/build/ZorbumpBuildTools.cmake" $(WERROR) >/dev/null

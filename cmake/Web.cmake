@@ -13,13 +13,16 @@ if(NOT EXISTS "${ZORBUMP_BUILD_TOOLS}")
                       "(make web builds one in build/).")
 endif()
 include("${ZORBUMP_BUILD_TOOLS}")
-target_include_directories(zorbump_core PUBLIC "${ZORBUMP_SDL2_PREFIX}/include/SDL2")
-target_link_libraries(zorbump_core PUBLIC "${ZORBUMP_SDL2_PREFIX}/lib/libSDL2.a")
+add_library(ZorbumpWebSdl2 STATIC IMPORTED)
+set_target_properties(ZorbumpWebSdl2 PROPERTIES
+  IMPORTED_LOCATION "${ZORBUMP_SDL2_PREFIX}/lib/libSDL2.a"
+  INTERFACE_INCLUDE_DIRECTORIES "${ZORBUMP_SDL2_PREFIX}/include/SDL2")
+target_link_libraries(zorbump_core PUBLIC ZorbumpWebSdl2)
 
 function(zorbump_web_page)
   add_executable(zorbump ${CMAKE_SOURCE_DIR}/web/WebMain.cpp)
   target_include_directories(zorbump PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(zorbump PRIVATE zorbump_core)
+  target_link_libraries(zorbump PRIVATE zorbump_core zorbump_warnings)
   target_link_options(zorbump PRIVATE
     # The windows are shown modally from inside their handlers: Asyncify lets the game's waits give
     # the page back to the browser and resume where they were.

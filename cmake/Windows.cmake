@@ -3,7 +3,7 @@
 # Windows' own, and the game's icon compiled in as each executable's resource. Programs that run
 # while building (the icon's writer) come from a native build tree, named by ZORBUMP_BUILD_TOOLS.
 set(ZORBUMP_SDL2_PREFIX "" CACHE PATH "SDL2 built for Windows (printed by scripts/windows-deps sdl2)")
-set(ZORBUMP_ENET_PREFIX "" CACHE PATH "ENet built for Windows (printed by scripts/windows-deps enet), for online play")
+set(ZORBUMP_ENET_PREFIX "" CACHE PATH "ENet built for Windows (printed by scripts/windows-deps enet)")
 set(ZORBUMP_BUILD_TOOLS "" CACHE FILEPATH "ZorbumpBuildTools.cmake of a native build tree")
 if(NOT EXISTS "${ZORBUMP_SDL2_PREFIX}/lib/cmake/SDL2/SDL2Config.cmake")
   message(FATAL_ERROR "ZORBUMP_SDL2_PREFIX must name SDL2 built for Windows: run scripts/windows-deps sdl2 "
@@ -21,17 +21,16 @@ find_package(SDL2 2.26 REQUIRED CONFIG)
 target_link_libraries(zorbump_core PUBLIC SDL2::SDL2-static ws2_32)
 
 # Online play: ENet, over Winsock, with the multimedia timer it reads the time from.
-if(ZORBUMP_ENET_PREFIX)
-  if(NOT EXISTS "${ZORBUMP_ENET_PREFIX}/lib/libenet.a")
-    message(FATAL_ERROR "ZORBUMP_ENET_PREFIX must name ENet built for Windows: run scripts/windows-deps enet.")
-  endif()
-  add_library(ZorbumpEnet STATIC IMPORTED)
-  set_target_properties(ZorbumpEnet PROPERTIES
-    IMPORTED_LOCATION "${ZORBUMP_ENET_PREFIX}/lib/libenet.a"
-    INTERFACE_INCLUDE_DIRECTORIES "${ZORBUMP_ENET_PREFIX}/include"
-    INTERFACE_LINK_LIBRARIES "ws2_32;winmm")
-  target_link_libraries(zorbump_core PUBLIC ZorbumpEnet)
+if(NOT EXISTS "${ZORBUMP_ENET_PREFIX}/lib/libenet.a")
+  message(FATAL_ERROR "ZORBUMP_ENET_PREFIX must name ENet built for Windows: run scripts/windows-deps enet "
+                      "(make windows does).")
 endif()
+add_library(ZorbumpEnet STATIC IMPORTED)
+set_target_properties(ZorbumpEnet PROPERTIES
+  IMPORTED_LOCATION "${ZORBUMP_ENET_PREFIX}/lib/libenet.a"
+  INTERFACE_INCLUDE_DIRECTORIES "${ZORBUMP_ENET_PREFIX}/include"
+  INTERFACE_LINK_LIBRARIES "ws2_32;winmm")
+target_link_libraries(zorbump_core PUBLIC ZorbumpEnet)
 
 include("${ZORBUMP_BUILD_TOOLS}")
 set(ZORBUMP_ICO "${CMAKE_BINARY_DIR}/generated/zorbump.ico")
@@ -48,14 +47,10 @@ set_source_files_properties("${ZORBUMP_RC}" PROPERTIES OBJECT_DEPENDS "${ZORBUMP
 
 function(zorbump_windows_executables)
   foreach(Target IN LISTS ARGN)
-    if(TARGET ${Target})
-      target_sources(${Target} PRIVATE "${ZORBUMP_RC}")
-      # The C and C++ libraries and the threads library inside the executable: no DLL beside it.
-      target_link_options(${Target} PRIVATE -static)
-    endif()
+    target_sources(${Target} PRIVATE "${ZORBUMP_RC}")
+    # The C and C++ libraries and the threads library inside the executable: no DLL beside it.
+    target_link_options(${Target} PRIVATE -static)
   endforeach()
-  if(TARGET zorbump)
-    # A window program: no console opens beside the game.
-    set_target_properties(zorbump PROPERTIES WIN32_EXECUTABLE ON)
-  endif()
+  # A window program: no console opens beside the game.
+  set_target_properties(zorbump PROPERTIES WIN32_EXECUTABLE ON)
 endfunction()

@@ -12,7 +12,9 @@ for tool in Xvfb xdotool setxkbmap; do
 done
 work=$(mktemp -d)
 xvfb_pid=""
+. "$(dirname "$0")/end-processes.sh"
 cleanup() {
+  end_processes
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
 }

@@ -2,7 +2,7 @@
 # and two headless players meeting through the real server.
 add_executable(zorbump_server_tests ${CMAKE_SOURCE_DIR}/tests/server/LobbyTest.cpp
   ${CMAKE_SOURCE_DIR}/tests/server/MeetingTest.cpp ${CMAKE_SOURCE_DIR}/tests/server/ServerTest.cpp)
-target_link_libraries(zorbump_server_tests PRIVATE zorbump_server_parts GTest::gtest GTest::gtest_main)
+target_link_libraries(zorbump_server_tests PRIVATE zorbump_server_parts zorbump_warnings GTest::gtest GTest::gtest_main)
 target_include_directories(zorbump_server_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/server)
 gtest_discover_tests(zorbump_server_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 60)
 # Two headless players meet through the real server and play; a stop in mid-match.
