@@ -16,6 +16,8 @@ set(ZORBUMP_SOURCES
   # The match: the tick, the characters, the ball, the computer, drawing; line-ups and traces.
   src/match/Ball.cpp src/match/Controls.cpp src/match/Cpu.cpp src/match/Draw.cpp src/match/Fingerprint.cpp
   src/match/Lineup.cpp src/match/Match.cpp src/match/Player.cpp src/match/Trace.cpp
+  # The meeting messages spoken with the server: rules-free, for every target.
+  src/net/Meeting.cpp src/net/RelayTransport.cpp
   # The windows.
   src/game/FrmMain.cpp src/game/GameOptions.cpp src/title/FrmTitle.cpp src/select/FrmSelect.cpp)
 if(WIN32)

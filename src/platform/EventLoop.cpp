@@ -201,9 +201,10 @@ void WakeOnSocket(intptr_t Socket, std::function<void()> Handler) {
 }
 
 void StopWakingOnSocket(intptr_t Socket) {
-    SocketHandlers.erase(std::remove_if(SocketHandlers.begin(), SocketHandlers.end(),
-                                        [Socket](const WatchedSocket &Each) { return Each.Socket == Socket; }),
-                         SocketHandlers.end());
+    SocketHandlers.erase(
+        std::remove_if(SocketHandlers.begin(), SocketHandlers.end(),
+                       [Socket](const WatchedSocket &Each) { return Each.Socket == Socket; }),
+        SocketHandlers.end());
     if (CurrentBackend() != nullptr) {
         CurrentBackend()->UnwatchSocket(Socket);
     }
@@ -221,4 +222,3 @@ void Form::ShowModal() {
     }
     LeaveModal(this);
 }
-
