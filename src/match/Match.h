@@ -3,22 +3,12 @@
 
 #include <cstdint>
 
-// What the match needs from the window that runs it. Without a host (the tests and the headless
-// tool) the match simply stops asking: nothing is enabled and nothing returns to the title.
-class MatchHost {
-  public:
-    virtual void EnableMatchTimer() = 0;
-    virtual void ReturnToTitle() = 0; // the match window's start-up sequence
-
-  protected:
-    ~MatchHost() = default;
-};
-void SetMatchHost(MatchHost *Host);
-MatchHost *CurrentMatchHost();
-
 // Tick and rally flow (Match.cpp).
 constexpr int16_t DeadBallDelay = 20;
 constexpr int16_t WinningScore = 15;
+// One tick of play. The tick that books the winning point leaves Gl_ServeSide at MatchOver and
+// returns: whoever runs the match (the match window's timer, the tool, the online session) sees the
+// end there, after the tick, and acts on it.
 void TickMatch();
 void ResetRally();
 void StartMatch();
@@ -37,10 +27,14 @@ constexpr int32_t BallFloorY = 277;
 bool BallTouches(int16_t Index); // the ball's cell lies inside the character's contact box
 void MoveBall();
 
-// A hash of the whole match as it stands, and the fingerprint of this build's rules: a hash of a
-// short match played with them (Fingerprint.cpp). The game's state is left as it was.
+// A hash of the whole match as it stands, and the fingerprint of this build's rules: a hash of two
+// short matches played with them (Fingerprint.cpp), one from the start and one to the end of a
+// match. The game's state is left as it was. Reached, when given, says what the trials met.
+struct FingerprintTrials {
+    bool FullGauge = false, SuperMove = false, Won = false;
+};
 uint32_t MatchChecksum();
-uint32_t SimulationFingerprint();
+uint32_t SimulationFingerprint(FingerprintTrials *Reached = nullptr);
 
 // Drawing of a frame (Draw.cpp).
 void DrawFrame();

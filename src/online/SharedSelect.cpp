@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "records/BasCmnDef.h"
-#include "online/RollbackMatch.h"
 #include "platform/Keyboard.h"
 #include "platform/Toolkit.h"
 
@@ -13,39 +12,30 @@ constexpr int32_t TicksAhead = 2; // ticks this machine may sample before the ot
 
 } // namespace
 
-SharedSelect::SharedSelect(NetLink &Connection, uint32_t Id, uint16_t SelectScreen, int LocalPerson,
-                           std::function<void()> ServiceLink, std::function<bool()> SessionEnded)
-    : Link(Connection), SessionId(Id), Screen(SelectScreen), Local(LocalPerson), Service(std::move(ServiceLink)),
-      Ended(std::move(SessionEnded)), Inputs(Nothing, LocalPerson, 0) {}
+SharedSelect::SharedSelect(NetSession &Session, uint16_t SelectScreen, int LocalPerson)
+    : Net(Session), Screen(SelectScreen), Local(LocalPerson), Inputs(Nothing, LocalPerson, 0) {}
 
 bool SharedSelect::Run() {
     // Every match of the session starts from the state a fresh game starts from.
     ClearGameState();
     Gl_PlayerCount = 2;
     Frm_Select Select(this);
-    Window = &Select;
     Select.ShowModal();
-    Window = nullptr;
-    return Chosen && !ProgramEnding() && !Ended();
+    Holding.reset();
+    return Chosen && !ProgramEnding() && Net.Stage() != NetSession::Stages::Over;
 }
 
-void SharedSelect::Receive(const Wire::Message &In) {
-    ReceiveInputs(Inputs, In);
-    TheyHave = std::max(TheyHave, In.Ack);
-    RunTicks();
-}
-
-void SharedSelect::Stop() {
-    if (Window != nullptr) {
-        Window->Unload();
+bool SharedSelect::SelectBegin() {
+    Net.Service();
+    Wire::Message In;
+    while (Net.Take(In, Screen)) {
+        if (In.Screen == Screen && In.Type == Wire::Kind::Inputs) {
+            ReceiveInputs(Inputs, In);
+            TheyHave = std::max(TheyHave, std::min(In.Ack, Inputs.LocalKnownThrough()));
+        }
     }
-}
-
-void SharedSelect::SelectTimer(Frm_Select &Select) {
-    Service();
-    if (Ended()) {
-        Select.Unload();
-        return;
+    if (Net.Stage() == NetSession::Stages::Over) {
+        return false; // the session has ended: the screen closes
     }
     if (Inputs.Frame() - Ran < TicksAhead) {
         const PadInput Enter = EnterPressed ? PadBits::Enter : 0;
@@ -53,7 +43,7 @@ void SharedSelect::SelectTimer(Frm_Select &Select) {
         Inputs.AdvanceLocal(InputOfLetterKeys() | Enter);
     }
     SendInputs(false);
-    RunTicks();
+    return true;
 }
 
 bool SharedSelect::SelectKey(int16_t KeyCode) {
@@ -65,29 +55,32 @@ bool SharedSelect::SelectKey(int16_t KeyCode) {
     return false;
 }
 
-// Runs every tick whose inputs both machines have given.
-void SharedSelect::RunTicks() {
-    while (Window != nullptr && Window->Loaded() && Ran < Inputs.Frame() && Ran < Inputs.RemoteKnownThrough()) {
-        PadInput Both[2];
-        Both[Local] = Inputs.LocalInput(Ran);
-        Both[1 - Local] = Inputs.RemoteInput(Ran);
-        Ran++;
-        const bool Enter = ((Both[0] | Both[1]) & PadBits::Enter) != 0;
-        {
-            const HeldInputs Holding(Both);
-            Window->RunTick(Enter);
-        }
-        if (!Window->Loaded()) {
-            // The line-up is chosen; the other machine may still need our inputs to see it so.
-            Chosen = true;
-            SendInputs(true);
-        }
+// The next tick whose inputs both machines have given.
+bool SharedSelect::SelectNextTick(bool &Enter) {
+    Holding.reset();
+    if (Ran >= Inputs.Frame() || Ran >= Inputs.RemoteKnownThrough()) {
+        return false;
+    }
+    PadInput Both[2];
+    Both[Local] = Inputs.LocalInput(Ran);
+    Both[1 - Local] = Inputs.RemoteInput(Ran);
+    Ran++;
+    Enter = ((Both[0] | Both[1]) & PadBits::Enter) != 0;
+    Holding = std::make_unique<HeldInputs>(Both);
+    return true;
+}
+
+void SharedSelect::SelectEnd(bool LineupChosen) {
+    Holding.reset();
+    if (LineupChosen && !Chosen) {
+        // The line-up is chosen; the other machine may still need our inputs to see it so.
+        Chosen = true;
+        SendInputs(true);
     }
 }
 
 void SharedSelect::SendInputs(bool Reliable) {
     Wire::Message Out = InputsMessage(Inputs, TheyHave);
-    Out.Session = SessionId;
     Out.Screen = Screen;
-    Link.Send(Out, Reliable);
+    Net.Send(Out, Reliable);
 }
