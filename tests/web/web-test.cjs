@@ -1,5 +1,6 @@
 // The page in a real Chromium: the title appears, Enter and the action key lead to a match whose
-// frames change, Space freezes them, Escape returns to the title, the self-check agrees with the
+// frames change, Space freezes them, Escape returns to the title, keys go by their place (code)
+// and not by what they type (key) on the title and in a match, the self-check agrees with the
 // native tool, a page from disk says it must be served, and no error reaches the console.
 'use strict';
 const fs = require('fs');
@@ -52,6 +53,54 @@ async function press(page, key, holdMs = 60) {
   await page.keyboard.up(key);
 }
 
+// A key as a keyboard of another layout sends it: the key at the place `code` names, typing `key`
+// (its legacy key code is the letter typed, as browsers give it). Returns what the page saw.
+async function pressAt(page, code, key, holdMs = 60) {
+  const cdp = await page.target().createCDPSession();
+  const keyCode = key.toUpperCase().charCodeAt(0);
+  await page.evaluate(() => {
+    window.lastKey = null;
+    addEventListener('keydown', e => { window.lastKey = { code: e.code, key: e.key, keyCode: e.keyCode }; }, { once: true, capture: true });
+  });
+  await cdp.send('Input.dispatchKeyEvent', { type: 'keyDown', code, key, text: key, windowsVirtualKeyCode: keyCode });
+  await sleep(holdMs);
+  await cdp.send('Input.dispatchKeyEvent', { type: 'keyUp', code, key, windowsVirtualKeyCode: keyCode });
+  await cdp.detach();
+  return page.evaluate(() => window.lastKey);
+}
+
+// The pixels of one part of the game's picture, as a string to compare.
+async function pixelsOf(page, x, y, width, height) {
+  return page.evaluate((x, y, width, height) => {
+    const c = document.getElementById('canvas');
+    const copy = document.createElement('canvas');
+    copy.width = c.width;
+    copy.height = c.height;
+    const context = copy.getContext('2d');
+    context.drawImage(c, 0, 0);
+    return context.getImageData(x, y, width, height).data.join(',');
+  }, x, y, width, height);
+}
+
+// From the title: 1PLAYER GAME, the first character taken on the select screen, Enter; returns once
+// the match's frames change.
+async function startMatch(page) {
+  await press(page, 'Enter');
+  await waitFor(page, s => s.width === 480 && s.height === 360, 3000, 'the select screen');
+  await sleep(300);
+  // The select screen looks at the keys every 100 ms, and each look that finds the action key
+  // down takes or drops the character: a press shorter than one look, until it shows taken.
+  const free = (await canvasState(page)).picture;
+  for (let attempt = 0; attempt < 8; attempt++) {
+    await press(page, 'z', 60);
+    await sleep(400);
+    if ((await canvasState(page)).picture !== free) break;
+  }
+  const taken = (await canvasState(page)).picture;
+  await press(page, 'Enter');
+  await waitFor(page, s => s.picture !== taken, 3000, 'the match');
+}
+
 (async () => {
   const server = await serve();
   const base = `http://127.0.0.1:${server.address().port}/`;
@@ -82,19 +131,7 @@ async function press(page, key, holdMs = 60) {
     await sleep(200);
     check((await canvasState(page)).cssWidth === `${256 * 2}px`, 'resizing the browser rescales the picture at once');
     await page.focus('#canvas');
-    await press(page, 'Enter');
-    await waitFor(page, s => s.width === 480 && s.height === 360, 3000, 'the select screen');
-    await sleep(300);
-    // The select screen looks at the keys every 100 ms, and each look that finds the action key
-    // down takes or drops the character: a press shorter than one look, until it shows taken.
-    const free = (await canvasState(page)).picture;
-    for (let attempt = 0; attempt < 8; attempt++) {
-      await press(page, 'z', 60);
-      await sleep(400);
-      if ((await canvasState(page)).picture !== free) break;
-    }
-    await press(page, 'Enter');
-    await sleep(800);
+    await startMatch(page);
     const a = await canvasState(page);
     await sleep(400);
     const b = await canvasState(page);
@@ -119,6 +156,44 @@ async function press(page, key, holdMs = 60) {
     await press(page, 'Escape');
     await waitFor(page, s => s.width === 256 && s.height === 239, 3000, 'the title after Escape');
     check(true, 'Escape returns to the title');
+
+    // Keys by their place: a German keyboard types z with the key where Y is on a US keyboard, and y
+    // with the key where Z is. On the title Y moves up (from 1PLAYER GAME to EXIT), and N down again.
+    await sleep(300);
+    const menu = (await canvasState(page)).picture;
+    const labelledY = await pressAt(page, 'KeyZ', 'y');
+    check(labelledY && labelledY.code === 'KeyZ' && labelledY.key === 'y', `the page saw code KeyZ typing y: ${JSON.stringify(labelledY)}`);
+    await sleep(300);
+    check((await canvasState(page)).picture === menu, 'on the title the key labelled Y on a German keyboard is not Y');
+    const labelledZ = await pressAt(page, 'KeyY', 'z');
+    check(labelledZ && labelledZ.code === 'KeyY' && labelledZ.key === 'z', `the page saw code KeyY typing z: ${JSON.stringify(labelledZ)}`);
+    await sleep(300);
+    check((await canvasState(page)).picture !== menu, 'on the title the key at Y\'s place moves up, whatever it types');
+    await pressAt(page, 'KeyN', 'n');
+    await sleep(300);
+    check((await canvasState(page)).picture === menu, 'N moves back down to 1PLAYER GAME');
+
+    // In a match, the air just above the person's character (on the left, x 104 to 135, standing at
+    // y 265): a jump rises into it at once, and nothing else comes there in the first second, while
+    // the computer serves from the far left (the serve passes higher). Each key gets a match of its
+    // own, started afresh.
+    const air = [104, 205, 32, 58];
+    const airChanges = async (code, key) => {
+      await startMatch(page);
+      const before = await pixelsOf(page, ...air);
+      await pressAt(page, code, key, 200);
+      let changed = false;
+      for (let look = 0; look < 8 && !changed; look++) {
+        changed = (await pixelsOf(page, ...air)) !== before;
+        await sleep(30);
+      }
+      await press(page, 'Escape');
+      await waitFor(page, s => s.width === 256 && s.height === 239, 3000, 'the title after Escape');
+      await sleep(300);
+      return changed;
+    };
+    check(!(await airChanges('KeyZ', 'y')), 'in a match the key labelled Y on a German keyboard does not jump');
+    check(await airChanges('KeyY', 'z'), 'in a match the key at Y\'s place, typing z, jumps');
 
     // The self-check against the native tool.
     const selfPage = await browser.newPage();
