@@ -95,20 +95,25 @@ void EnetSide::Arm() {
 }
 
 void EnetSide::Service() {
-    const auto Arrived = Lobby::Clock::now();
-    uint64_t Relayed = 0;
     ENetEvent Event;
     // One service round receives what waits on the socket and sends what is queued for every peer;
     // the events it leaves are then taken without another round, which would walk every peer again.
-    while (Host != nullptr && enet_host_service(Host, &Event, 0) > 0) {
+    // A message's time in the server is counted from the round that received it to its flush.
+    for (;;) {
+        const auto Arrived = Lobby::Clock::now();
+        uint64_t Relayed = 0;
+        if (Host == nullptr || enet_host_service(Host, &Event, 0) <= 0) {
+            break;
+        }
         do {
             Handle(Event, Arrived, Relayed);
         } while (Host != nullptr && enet_host_check_events(Host, &Event) > 0);
+        Flush();
+        if (Relayed != 0) {
+            Counts.RelayDelay(std::chrono::duration<double>(Lobby::Clock::now() - Arrived).count(), Relayed);
+        }
     }
     Flush();
-    if (Relayed != 0) {
-        Counts.RelayDelay(std::chrono::duration<double>(Lobby::Clock::now() - Arrived).count(), Relayed);
-    }
 }
 
 void EnetSide::Handle(ENetEvent &Event, Lobby::Clock::time_point Arrived, uint64_t &Relayed) {
