@@ -307,15 +307,18 @@ int main(int Argc, char **Argv) {
         FailedMatches += Failed[M];
         StalledMatches += Stalled[M] && !Failed[M];
     }
-    for (Player &P : Players) {
-        if (P.Session != nullptr) {
-            P.Session->Leave();
-        }
-    }
     const int Whole = int(MatchOf.size()) - (FailedMatches - (NeverMet + 1) / 2);
     std::printf("{\"matches\": %d, \"failed\": %d, \"stalled\": %d, \"delay_p50_ms\": %.3f, \"delay_p99_ms\": %.3f, "
                 "\"messages_per_second\": %.0f}\n",
                 Whole, FailedMatches, StalledMatches, Percentile(Delays, 0.50), Percentile(Delays, 0.99),
                 double(Arrived) / Played);
+    std::fflush(stdout);
+    // Every player says goodbye at once, without the moment a lone player lingers for: two thousand
+    // of those would take minutes.
+    for (Player &P : Players) {
+        if (P.Relay != nullptr) {
+            P.Relay->Close(false);
+        }
+    }
     return FailedMatches == 0 ? 0 : 1;
 }
