@@ -66,13 +66,14 @@ bool EnetSide::Open(const std::string &Listen, uint16_t Port, int MaxPeers, std:
 }
 
 void EnetSide::Watch() {
-    Socket.async_wait(boost::asio::posix::stream_descriptor::wait_read, [this](const boost::system::error_code &E) {
-        if (E || Host == nullptr) {
-            return;
-        }
-        Service();
-        Watch();
-    });
+    Socket.async_wait(boost::asio::posix::stream_descriptor::wait_read,
+                      [this](const boost::system::error_code &E) {
+                          if (E || Host == nullptr) {
+                              return;
+                          }
+                          Service();
+                          Watch();
+                      });
 }
 
 void EnetSide::Arm() {
@@ -174,7 +175,8 @@ void EnetSide::Send(PlayerId To, const uint8_t *Bytes, size_t Size, bool Reliabl
     }
     ENetPacket *Packet =
         enet_packet_create(Bytes, Size, Reliable ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED);
-    if (Packet != nullptr && enet_peer_send(It->second.Enet, Reliable ? ControlChannel : InputChannel, Packet) != 0) {
+    if (Packet != nullptr &&
+        enet_peer_send(It->second.Enet, Reliable ? ControlChannel : InputChannel, Packet) != 0) {
         enet_packet_destroy(Packet);
     }
     Dirty = true;
