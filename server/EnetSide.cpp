@@ -66,13 +66,14 @@ bool EnetSide::Open(const std::string &Listen, uint16_t Port, int MaxPeers, std:
 }
 
 void EnetSide::Watch() {
-    Socket.async_wait(boost::asio::posix::stream_descriptor::wait_read, [this](const boost::system::error_code &E) {
-        if (E || Host == nullptr) {
-            return;
-        }
-        Service();
-        Watch();
-    });
+    Socket.async_wait(boost::asio::posix::stream_descriptor::wait_read,
+                      [this](const boost::system::error_code &E) {
+                          if (E || Host == nullptr) {
+                              return;
+                          }
+                          Service();
+                          Watch();
+                      });
 }
 
 void EnetSide::Arm() {
@@ -95,20 +96,25 @@ void EnetSide::Arm() {
 }
 
 void EnetSide::Service() {
-    const auto Arrived = Lobby::Clock::now();
-    uint64_t Relayed = 0;
     ENetEvent Event;
     // One service round receives what waits on the socket and sends what is queued for every peer;
     // the events it leaves are then taken without another round, which would walk every peer again.
-    while (Host != nullptr && enet_host_service(Host, &Event, 0) > 0) {
+    // A message's time in the server is counted from the round that received it to its flush.
+    for (;;) {
+        const auto Arrived = Lobby::Clock::now();
+        uint64_t Relayed = 0;
+        if (Host == nullptr || enet_host_service(Host, &Event, 0) <= 0) {
+            break;
+        }
         do {
             Handle(Event, Arrived, Relayed);
         } while (Host != nullptr && enet_host_check_events(Host, &Event) > 0);
+        Flush();
+        if (Relayed != 0) {
+            Counts.RelayDelay(std::chrono::duration<double>(Lobby::Clock::now() - Arrived).count(), Relayed);
+        }
     }
     Flush();
-    if (Relayed != 0) {
-        Counts.RelayDelay(std::chrono::duration<double>(Lobby::Clock::now() - Arrived).count(), Relayed);
-    }
 }
 
 void EnetSide::Handle(ENetEvent &Event, Lobby::Clock::time_point Arrived, uint64_t &Relayed) {
@@ -169,7 +175,8 @@ void EnetSide::Send(PlayerId To, const uint8_t *Bytes, size_t Size, bool Reliabl
     }
     ENetPacket *Packet =
         enet_packet_create(Bytes, Size, Reliable ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED);
-    if (Packet != nullptr && enet_peer_send(It->second.Enet, Reliable ? ControlChannel : InputChannel, Packet) != 0) {
+    if (Packet != nullptr &&
+        enet_peer_send(It->second.Enet, Reliable ? ControlChannel : InputChannel, Packet) != 0) {
         enet_packet_destroy(Packet);
     }
     Dirty = true;

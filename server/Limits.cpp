@@ -27,8 +27,8 @@ void AddressLimits::Release(const std::string &Address) {
     }
     It->second.Connections = std::max(0, It->second.Connections - 1);
     // Wrong codes are remembered for their minute even when the address reconnects at once.
-    if (It->second.Connections == 0 && (It->second.WrongCodes == 0 ||
-                                         Clock::now() - It->second.WrongSince >= CodeWindow)) {
+    if (It->second.Connections == 0 &&
+        (It->second.WrongCodes == 0 || Clock::now() - It->second.WrongSince >= CodeWindow)) {
         Known.erase(It);
     }
 }

@@ -1,8 +1,8 @@
 // What one source address may do: how many connections it holds and how many wrong room codes a
 // minute it tries; and what one connection may send (a bucket of messages, so that an address
-// gets at most its connections' worth, and a flood on one connection leaves the others alone). The server faces strangers: whatever a
-// client does, these tables stay bounded (an address is forgotten when it holds no connection and
-// has nothing left to count).
+// gets at most its connections' worth, and a flood on one connection leaves the others alone). The server
+// faces strangers: whatever a client does, these tables stay bounded (an address is forgotten when it holds
+// no connection and has nothing left to count).
 #pragma once
 
 #include <chrono>

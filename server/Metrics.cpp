@@ -27,7 +27,8 @@ std::string Metrics::Prometheus() const {
          std::to_string(PlayersConnected));
     Line(Out, "zorbump_rooms_waiting", "gauge", "Rooms with one player waiting for a friend.",
          std::to_string(RoomsWaiting));
-    Line(Out, "zorbump_matches_playing", "gauge", "Rooms with two players relayed.", std::to_string(MatchesPlaying));
+    Line(Out, "zorbump_matches_playing", "gauge", "Rooms with two players relayed.",
+         std::to_string(MatchesPlaying));
     Line(Out, "zorbump_matches_finished_total", "counter", "Rooms of two players that have ended.",
          std::to_string(MatchesFinished));
     Line(Out, "zorbump_messages_relayed_total", "counter", "Session messages forwarded.",
@@ -46,8 +47,8 @@ std::string Metrics::Prometheus() const {
     for (size_t I = 0; I < DelayBounds.size(); ++I) {
         Running += DelayCounts[I];
         std::snprintf(Bound, sizeof Bound, "%g", DelayBounds[I]);
-        Out += std::string("zorbump_relay_delay_seconds_bucket{le=\"") + Bound + "\"} " + std::to_string(Running) +
-               "\n";
+        Out += std::string("zorbump_relay_delay_seconds_bucket{le=\"") + Bound + "\"} " +
+               std::to_string(Running) + "\n";
     }
     Running += DelayCounts.back();
     Out += "zorbump_relay_delay_seconds_bucket{le=\"+Inf\"} " + std::to_string(Running) + "\n";

@@ -61,7 +61,8 @@ bool ParseServerOptions(int Argc, const char *const *Argv, ServerOptions &Out, s
             }
             Out.PerAddress = int(Value);
         } else {
-            Error = HasValue || Arg.rfind("--", 0) != 0 ? "unknown option " + Arg : "missing value for " + Arg;
+            Error =
+                HasValue || Arg.rfind("--", 0) != 0 ? "unknown option " + Arg : "missing value for " + Arg;
             if (Arg != "--port" && Arg != "--listen" && Arg != "--web" && Arg != "--max-players" &&
                 Arg != "--per-address") {
                 Error = "unknown option " + Arg;

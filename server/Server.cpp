@@ -40,8 +40,10 @@ uint64_t Refused(const Metrics &M) {
 
 Server::Server(const ServerOptions &Chosen, std::FILE *Log)
     : Chosen(Chosen), Log(Log), Limits(LimitsOf(Chosen)),
-      Meeting(*this, Numbers, Limits, LobbyOf(Chosen), std::random_device{}() ^ uint64_t(std::random_device{}()) << 32),
-      Enet(Io, Meeting, Numbers, Limits), Web(Io, Meeting, Numbers, Limits, WebOf(Chosen)), Ticker(Io), Ending(Io) {
+      Meeting(*this, Numbers, Limits, LobbyOf(Chosen),
+              std::random_device{}() ^ uint64_t(std::random_device{}()) << 32),
+      Enet(Io, Meeting, Numbers, Limits), Web(Io, Meeting, Numbers, Limits, WebOf(Chosen)), Ticker(Io),
+      Ending(Io) {
     Web.AfterMessage = [this] { Enet.Flush(); };
 }
 
@@ -71,8 +73,9 @@ bool Server::Start(std::string &Error) {
     if (Bound == 0) {
         return false;
     }
-    Say("listening on " + (Chosen.Listen.empty() ? std::string("every interface") : Chosen.Listen) + ", UDP and TCP port " +
-        std::to_string(Bound) + (Chosen.WebRoot.empty() ? "" : ", serving " + Chosen.WebRoot));
+    Say("listening on " + (Chosen.Listen.empty() ? std::string("every interface") : Chosen.Listen) +
+        ", UDP and TCP port " + std::to_string(Bound) +
+        (Chosen.WebRoot.empty() ? "" : ", serving " + Chosen.WebRoot));
     Tick();
     return true;
 }

@@ -12,8 +12,8 @@ bool EndsWith(const std::string &Text, const char *Tail) {
 }
 
 bool PlainChar(char C) {
-    return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9') || C == '-' || C == '_' ||
-           C == '.' || C == '/';
+    return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9') || C == '-' ||
+           C == '_' || C == '.' || C == '/';
 }
 
 } // namespace
@@ -45,11 +45,16 @@ const char *ContentType(const std::string &Path) {
     static const struct {
         const char *Tail, *Type;
     } Types[] = {
-        {".html", "text/html; charset=utf-8"}, {".js", "text/javascript; charset=utf-8"},
-        {".wasm", "application/wasm"},         {".css", "text/css; charset=utf-8"},
-        {".json", "application/json"},         {".png", "image/png"},
-        {".svg", "image/svg+xml"},             {".ico", "image/x-icon"},
-        {".txt", "text/plain; charset=utf-8"}, {".webmanifest", "application/manifest+json"},
+        {".html", "text/html; charset=utf-8"},
+        {".js", "text/javascript; charset=utf-8"},
+        {".wasm", "application/wasm"},
+        {".css", "text/css; charset=utf-8"},
+        {".json", "application/json"},
+        {".png", "image/png"},
+        {".svg", "image/svg+xml"},
+        {".ico", "image/x-icon"},
+        {".txt", "text/plain; charset=utf-8"},
+        {".webmanifest", "application/manifest+json"},
     };
     for (const auto &T : Types) {
         if (EndsWith(Path, T.Tail)) {

@@ -202,7 +202,8 @@ class HttpClient : public std::enable_shared_from_this<HttpClient> {
                 Reply(Version, false, http::status::service_unavailable, "text/plain", "stopping\n");
             }
         } else if (Target == "/metrics") {
-            Reply(Version, KeepAlive, http::status::ok, "text/plain; version=0.0.4", Side.Counts.Prometheus());
+            Reply(Version, KeepAlive, http::status::ok, "text/plain; version=0.0.4",
+                  Side.Counts.Prometheus());
         } else {
             File(Request, Target);
         }
@@ -223,10 +224,12 @@ class HttpClient : public std::enable_shared_from_this<HttpClient> {
         const std::string Path = StaticFiles::PathFor(Side.Chosen.WebRoot, Target);
         struct stat Info;
         if (Path.empty() || stat(Path.c_str(), &Info) != 0 || !S_ISREG(Info.st_mode)) {
-            Reply(Request.version(), Request.keep_alive(), http::status::not_found, "text/plain", "not found\n");
+            Reply(Request.version(), Request.keep_alive(), http::status::not_found, "text/plain",
+                  "not found\n");
             return;
         }
-        const std::string Tag = "\"" + std::to_string(Info.st_size) + "-" + std::to_string(Info.st_mtime) + "\"";
+        const std::string Tag =
+            "\"" + std::to_string(Info.st_size) + "-" + std::to_string(Info.st_mtime) + "\"";
         if (Request[http::field::if_none_match] == Tag) {
             auto Response = std::make_shared<http::response<http::empty_body>>(http::status::not_modified,
                                                                                Request.version());
@@ -240,7 +243,8 @@ class HttpClient : public std::enable_shared_from_this<HttpClient> {
         http::file_body::value_type Body;
         Body.open(Path.c_str(), beast::file_mode::scan, E);
         if (E) {
-            Reply(Request.version(), Request.keep_alive(), http::status::not_found, "text/plain", "not found\n");
+            Reply(Request.version(), Request.keep_alive(), http::status::not_found, "text/plain",
+                  "not found\n");
             return;
         }
         auto Response = std::make_shared<http::response<http::file_body>>(
@@ -255,7 +259,8 @@ class HttpClient : public std::enable_shared_from_this<HttpClient> {
         Response->prepare_payload();
         if (Request.method() == http::verb::head) {
             Response->body().close();
-            auto Head = std::make_shared<http::response<http::empty_body>>(http::status::ok, Request.version());
+            auto Head =
+                std::make_shared<http::response<http::empty_body>>(http::status::ok, Request.version());
             Head->base() = Response->base();
             Send(Head);
             return;

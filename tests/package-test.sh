@@ -18,12 +18,20 @@ fail() { echo "FAIL: $*"; exit 1; }
 # The install tree.
 cmake --install "$build" --prefix "$work/tree/usr" >/dev/null || fail "cmake --install failed"
 share="$work/tree/usr/share"
-for file in usr/games/zorbump usr/games/zorbump-sim usr/share/applications/org.zorbump.Zorbump.desktop \
+for file in usr/games/zorbump usr/games/zorbump-sim usr/games/zorbump-server usr/share/man/man6/zorbump-server.6.gz \
+  usr/lib/systemd/system/zorbump-server.service usr/share/doc/zorbump/licenses/Boost.txt \
+  usr/share/applications/org.zorbump.Zorbump.desktop \
   usr/share/metainfo/org.zorbump.Zorbump.metainfo.xml usr/share/man/man6/zorbump.6.gz \
   usr/share/man/man6/zorbump-sim.6.gz usr/share/doc/zorbump/copyright usr/share/doc/zorbump/licenses/SDL2.txt \
   usr/share/doc/zorbump/licenses/ENet.txt usr/share/doc/zorbump/licenses/fonts-mplus.txt; do
   [ -s "$work/tree/$file" ] || fail "the install tree lacks $file"
 done
+# The server's unit names the installed program and passes systemd's own check.
+grep -qx "ExecStart=$work/tree/usr/games/zorbump-server --port 24680" "$work/tree/usr/lib/systemd/system/zorbump-server.service" ||
+  fail "the server's unit does not name the installed program"
+if command -v systemd-analyze >/dev/null; then
+  systemd-analyze verify --man=no "$work/tree/usr/lib/systemd/system/zorbump-server.service" || fail "systemd-analyze refuses the server's unit"
+fi
 # Each icon is a PNG of its own size, with see-through corners.
 for size in 16 24 32 48 64 128 256; do
   python3 - "$share/icons/hicolor/${size}x${size}/apps/zorbump.png" "$size" <<'PY' || fail "icon ${size}x${size}"

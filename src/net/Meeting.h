@@ -14,8 +14,8 @@
 namespace Meeting {
 
 constexpr uint16_t Magic = 0x5A42;
-constexpr uint8_t Version = 1;      // of these messages; changes whenever one of them changes
-constexpr size_t HeaderSize = 8;    // mark u16, version u8, kind u8, session u32, little-endian
+constexpr uint8_t Version = 1;         // of these messages; changes whenever one of them changes
+constexpr size_t HeaderSize = 8;       // mark u16, version u8, kind u8, session u32, little-endian
 constexpr size_t MaxMessageSize = 512; // no message of the game is longer
 constexpr int CodeLength = 4;
 // Room codes use letters nobody mistakes for another letter or a digit: no I, L, O, Q, U, V.

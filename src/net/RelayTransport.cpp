@@ -1,6 +1,7 @@
 #include "net/RelayTransport.h"
 
-RelayTransport::RelayTransport(std::unique_ptr<Transport> ToServer, const Meeting::Message &Ask, std::string ServerName)
+RelayTransport::RelayTransport(std::unique_ptr<Transport> ToServer, const Meeting::Message &Ask,
+                               std::string ServerName)
     : Inner(std::move(ToServer)), Asked(Ask), Name(std::move(ServerName)) {}
 
 void RelayTransport::Fail(const std::string &Why) {
@@ -14,7 +15,8 @@ RelayTransport::Meet RelayTransport::Meeting(uint32_t Millis) {
         return Now;
     }
     NetEvent Event = Inner->Poll(Millis);
-    for (int Count = 0; Count < 64 && Event.Type != NetEvent::Kind::Nothing && Now == Meet::Waiting; ++Count) {
+    for (int Count = 0; Count < 64 && Event.Type != NetEvent::Kind::Nothing && Now == Meet::Waiting;
+         ++Count) {
         switch (Event.Type) {
         case NetEvent::Kind::Connected:
             if (Server == NoPeer) {
@@ -24,7 +26,8 @@ RelayTransport::Meet RelayTransport::Meeting(uint32_t Millis) {
             break;
         case NetEvent::Kind::Lost:
             if (Event.Peer == Server || Server == NoPeer) {
-                Fail(Server == NoPeer ? "cannot reach the server at " + Name : "the server closed the connection");
+                Fail(Server == NoPeer ? "cannot reach the server at " + Name
+                                      : "the server closed the connection");
             }
             break;
         case NetEvent::Kind::Received: {
@@ -84,10 +87,12 @@ NetEvent RelayTransport::Poll(uint32_t Millis) {
             continue;
         }
         Meeting::Header H;
-        if (Meeting::ReadHeader(Event.Bytes.data(), Event.Bytes.size(), H) && Meeting::IsMeetingKind(H.Kind)) {
+        if (Meeting::ReadHeader(Event.Bytes.data(), Event.Bytes.size(), H) &&
+            Meeting::IsMeetingKind(H.Kind)) {
             // The server ends the room: the other player left or fell silent, or the server stops.
             Meeting::Message In;
-            if (Meeting::Decode(Event.Bytes.data(), Event.Bytes.size(), In) && In.Type == Meeting::Kind::Over) {
+            if (Meeting::Decode(Event.Bytes.data(), Event.Bytes.size(), In) &&
+                In.Type == Meeting::Kind::Over) {
                 EndedBy = In.Why;
                 Trouble = Meeting::Sentence(In.Why);
                 Gone = true;

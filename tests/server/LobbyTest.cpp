@@ -59,8 +59,17 @@ class LobbyTest : public ::testing::Test {
         L->Receive(Id, Bytes.data(), Bytes.size(), true, Now);
     }
     std::vector<uint8_t> SessionMessage(uint32_t Session, uint8_t Kind = 4) {
-        std::vector<uint8_t> B = {0x42, 0x5A, 2, Kind, uint8_t(Session), uint8_t(Session >> 8),
-                                  uint8_t(Session >> 16), uint8_t(Session >> 24), 1, 2, 3};
+        std::vector<uint8_t> B = {0x42,
+                                  0x5A,
+                                  2,
+                                  Kind,
+                                  uint8_t(Session),
+                                  uint8_t(Session >> 8),
+                                  uint8_t(Session >> 16),
+                                  uint8_t(Session >> 24),
+                                  1,
+                                  2,
+                                  3};
         return B;
     }
     std::string CodeOf(PlayerId Id) {

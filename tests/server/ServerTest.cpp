@@ -51,9 +51,8 @@ TEST(ServerTest, EnetAndWebSocketPlayersMeetInARoomAndAreRelayed) {
     ASSERT_EQ(Code->Type, Meeting::Kind::Code);
     WsPlayerClient Friend;
     ASSERT_TRUE(Friend.Connect(R.S.Port()));
-    Friend.Send(AskBytes(Meeting::Want::JoinRoom, "ZZZZ" == std::string(Code->Room.begin(), Code->Room.end())
-                                                       ? "YYYY"
-                                                       : "ZZZZ"));
+    Friend.Send(AskBytes(Meeting::Want::JoinRoom,
+                         "ZZZZ" == std::string(Code->Room.begin(), Code->Room.end()) ? "YYYY" : "ZZZZ"));
     EXPECT_EQ(Friend.NextMeeting()->Why, Meeting::Reason::NoSuchRoom);
     Friend.Send(AskBytes(Meeting::Want::JoinRoom, std::string(Code->Room.begin(), Code->Room.end())));
     const auto Paired = Friend.NextMeeting();
@@ -139,8 +138,8 @@ TEST(ServerTest, TheBrowserBuildsFilesAndNothingElse) {
         EXPECT_EQ(Get(R.S.Port(), "/sub/a.js").Fields["Content-Type"], "text/javascript; charset=utf-8");
         // Unchanged since: no body again.
         EXPECT_EQ(Get(R.S.Port(), "/zorbump.wasm", std::string(Wasm.Fields["ETag"])).Status, 304u);
-        for (const char *Bad : {"/../index.html", "/sub/../../etc/passwd", "/.secret", "/%2e%2e/x", "//etc/passwd",
-                                "/sub\\a.js", "/sub/"}) {
+        for (const char *Bad : {"/../index.html", "/sub/../../etc/passwd", "/.secret", "/%2e%2e/x",
+                                "//etc/passwd", "/sub\\a.js", "/sub/"}) {
             EXPECT_EQ(Get(R.S.Port(), Bad).Status, 404u) << Bad;
         }
     }

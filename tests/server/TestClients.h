@@ -40,7 +40,8 @@ class RunningServer {
     std::thread Loop;
 };
 
-inline std::vector<uint8_t> AskBytes(Meeting::Want W, const std::string &Code = "AAAA", uint32_t Fingerprint = 1) {
+inline std::vector<uint8_t> AskBytes(Meeting::Want W, const std::string &Code = "AAAA",
+                                     uint32_t Fingerprint = 1) {
     Meeting::Message M;
     M.Type = Meeting::Kind::Ask;
     M.Wanted = W;
@@ -53,13 +54,23 @@ inline std::vector<uint8_t> AskBytes(Meeting::Want W, const std::string &Code = 
 }
 
 inline std::vector<uint8_t> SessionBytes(uint32_t Session, uint8_t Kind, uint8_t Payload) {
-    return {0x42, 0x5A, 2, Kind, uint8_t(Session), uint8_t(Session >> 8), uint8_t(Session >> 16),
-            uint8_t(Session >> 24), Payload};
+    return {0x42,
+            0x5A,
+            2,
+            Kind,
+            uint8_t(Session),
+            uint8_t(Session >> 8),
+            uint8_t(Session >> 16),
+            uint8_t(Session >> 24),
+            Payload};
 }
 
 class EnetPlayer {
   public:
-    EnetPlayer() { Self = enet_host_create(nullptr, 1, 2, 0, 0); Self->checksum = enet_crc32; }
+    EnetPlayer() {
+        Self = enet_host_create(nullptr, 1, 2, 0, 0);
+        Self->checksum = enet_crc32;
+    }
     ~EnetPlayer() {
         if (Self != nullptr) {
             enet_host_destroy(Self);
@@ -84,9 +95,10 @@ class EnetPlayer {
         return false;
     }
     void Send(const std::vector<uint8_t> &Bytes, bool Reliable = true) {
-        enet_peer_send(Peer, Reliable ? 0 : 1,
-                       enet_packet_create(Bytes.data(), Bytes.size(),
-                                          Reliable ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED));
+        enet_peer_send(
+            Peer, Reliable ? 0 : 1,
+            enet_packet_create(Bytes.data(), Bytes.size(),
+                               Reliable ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED));
         enet_host_flush(Self);
     }
     // The next message within Millis, or nothing; Gone says whether the server closed.

@@ -50,7 +50,8 @@ struct Options {
 };
 
 [[noreturn]] void Usage(const char *Why) {
-    std::fprintf(stderr, "zorbump-load: %s\nusage: zorbump-load --server HOST:PORT --matches N --seconds S\n", Why);
+    std::fprintf(stderr, "zorbump-load: %s\nusage: zorbump-load --server HOST:PORT --matches N --seconds S\n",
+                 Why);
     std::exit(2);
 }
 
@@ -173,7 +174,8 @@ int main(int Argc, char **Argv) {
                     std::copy(P.Relay->Code().begin(), P.Relay->Code().end(), Ask.Room.begin());
                     Ask.Protocol = Wire::ProtocolVersion;
                     Ask.Fingerprint = Build;
-                    G.Relay = std::make_unique<RelayTransport>(EnetTransport::Connect(O.Host, O.Port, Error), Ask, O.Host);
+                    G.Relay = std::make_unique<RelayTransport>(EnetTransport::Connect(O.Host, O.Port, Error),
+                                                               Ask, O.Host);
                     epoll_event E{};
                     E.events = EPOLLIN;
                     E.data.u32 = uint32_t(Friend->second);
@@ -188,7 +190,8 @@ int main(int Argc, char **Argv) {
             Offer.People[0] = 0;
             Offer.People[1] = 1;
             Offer.Session = P.Relay->Session();
-            P.Session = std::make_unique<NetSession>(*P.Relay, P.Relay->Host(), Build, Offer, P.Relay->Millis());
+            P.Session =
+                std::make_unique<NetSession>(*P.Relay, P.Relay->Host(), Build, Offer, P.Relay->Millis());
         }
         if (Waiting) {
             epoll_event Ready[64];
@@ -197,7 +200,8 @@ int main(int Argc, char **Argv) {
     }
     // 2. Sessions agree, then every player sends its inputs each tick for the given seconds.
     const auto PlayFrom = Clock::now();
-    const auto PlayUntil = PlayFrom + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(O.Seconds));
+    const auto PlayUntil =
+        PlayFrom + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(O.Seconds));
     for (int I = 0; I < Count; ++I) {
         Players[size_t(I)].NextTick = PlayFrom + TickTime * I / Count; // spread over one tick
         Players[size_t(I)].LastHeard = PlayFrom + std::chrono::seconds(2);
@@ -259,7 +263,8 @@ int main(int Argc, char **Argv) {
             }
             if (Sweep) {
                 Handle(I); // ENet's own timers: acknowledgements, resends, pings
-                if (P.Session->Stage() == NetSession::Stages::Agreed && Now - P.LastHeard > StallTime && P.Frame > 0) {
+                if (P.Session->Stage() == NetSession::Stages::Agreed && Now - P.LastHeard > StallTime &&
+                    P.Frame > 0) {
                     P.Stalled = true;
                 }
             }
@@ -307,15 +312,19 @@ int main(int Argc, char **Argv) {
         FailedMatches += Failed[M];
         StalledMatches += Stalled[M] && !Failed[M];
     }
+    const int Whole = int(MatchOf.size()) - (FailedMatches - (NeverMet + 1) / 2);
+    std::printf(
+        "{\"matches\": %d, \"failed\": %d, \"stalled\": %d, \"delay_p50_ms\": %.3f, \"delay_p99_ms\": %.3f, "
+        "\"messages_per_second\": %.0f}\n",
+        Whole, FailedMatches, StalledMatches, Percentile(Delays, 0.50), Percentile(Delays, 0.99),
+        double(Arrived) / Played);
+    std::fflush(stdout);
+    // Every player says goodbye at once, without the moment a lone player lingers for: two thousand
+    // of those would take minutes.
     for (Player &P : Players) {
-        if (P.Session != nullptr) {
-            P.Session->Leave();
+        if (P.Relay != nullptr) {
+            P.Relay->Close(false);
         }
     }
-    const int Whole = int(MatchOf.size()) - (FailedMatches - (NeverMet + 1) / 2);
-    std::printf("{\"matches\": %d, \"failed\": %d, \"stalled\": %d, \"delay_p50_ms\": %.3f, \"delay_p99_ms\": %.3f, "
-                "\"messages_per_second\": %.0f}\n",
-                Whole, FailedMatches, StalledMatches, Percentile(Delays, 0.50), Percentile(Delays, 0.99),
-                double(Arrived) / Played);
     return FailedMatches == 0 ? 0 : 1;
 }
