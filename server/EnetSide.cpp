@@ -98,59 +98,67 @@ void EnetSide::Service() {
     const auto Arrived = Lobby::Clock::now();
     uint64_t Relayed = 0;
     ENetEvent Event;
+    // One service round receives what waits on the socket and sends what is queued for every peer;
+    // the events it leaves are then taken without another round, which would walk every peer again.
     while (Host != nullptr && enet_host_service(Host, &Event, 0) > 0) {
-        switch (Event.type) {
-        case ENET_EVENT_TYPE_CONNECT: {
-            const std::string From = AddressText(Event.peer->address);
-            const PlayerId Id = NextId;
-            NextId += 2;
-            Event.peer->data = reinterpret_cast<void *>(uintptr_t(Id));
-            Peers[Id] = Peer{Event.peer, Arrived};
-            enet_peer_timeout(Event.peer, 0, 5000, 5000);
-            // As in the game: every input goes out, whatever the round trips do.
-            enet_peer_throttle_configure(Event.peer, ENET_PEER_PACKET_THROTTLE_INTERVAL, 0, 0);
-            if (Shutting || !Limits.Admit(From)) {
-                Counts.Refuse(Shutting ? "stopping" : "connections");
-                enet_peer_disconnect_now(Event.peer, 0);
-                Peers.erase(Id);
-                break;
-            }
-            Counts.PlayersConnected++;
-            Meeting.Join(Id, From, Arrived);
-            break;
-        }
-        case ENET_EVENT_TYPE_RECEIVE: {
-            const PlayerId Id = IdOf(Event.peer);
-            if (Peers.count(Id) != 0) {
-                const bool Reliable = (Event.packet->flags & ENET_PACKET_FLAG_RELIABLE) != 0;
-                if (Meeting.Receive(Id, Event.packet->data, Event.packet->dataLength, Reliable, Arrived)) {
-                    Relayed++;
-                }
-            }
-            enet_packet_destroy(Event.packet);
-            break;
-        }
-        case ENET_EVENT_TYPE_DISCONNECT: {
-            const PlayerId Id = IdOf(Event.peer);
-            auto It = Peers.find(Id);
-            if (It != Peers.end()) {
-                // A peer that said goodbye was heard a moment ago; one ENet gave up on was not.
-                const bool Lost = Arrived - It->second.Alive > std::chrono::seconds(2);
-                Peers.erase(It);
-                Counts.PlayersConnected--;
-                Limits.Release(AddressText(Event.peer->address));
-                Meeting.Leave(Id, Lost);
-            }
-            Event.peer->data = nullptr;
-            break;
-        }
-        case ENET_EVENT_TYPE_NONE:
-            break;
-        }
+        do {
+            Handle(Event, Arrived, Relayed);
+        } while (Host != nullptr && enet_host_check_events(Host, &Event) > 0);
     }
     Flush();
     if (Relayed != 0) {
         Counts.RelayDelay(std::chrono::duration<double>(Lobby::Clock::now() - Arrived).count(), Relayed);
+    }
+}
+
+void EnetSide::Handle(ENetEvent &Event, Lobby::Clock::time_point Arrived, uint64_t &Relayed) {
+    switch (Event.type) {
+    case ENET_EVENT_TYPE_CONNECT: {
+        const std::string From = AddressText(Event.peer->address);
+        const PlayerId Id = NextId;
+        NextId += 2;
+        Event.peer->data = reinterpret_cast<void *>(uintptr_t(Id));
+        Peers[Id] = Peer{Event.peer, Arrived};
+        enet_peer_timeout(Event.peer, 0, 5000, 5000);
+        // As in the game: every input goes out, whatever the round trips do.
+        enet_peer_throttle_configure(Event.peer, ENET_PEER_PACKET_THROTTLE_INTERVAL, 0, 0);
+        if (Shutting || !Limits.Admit(From)) {
+            Counts.Refuse(Shutting ? "stopping" : "connections");
+            enet_peer_disconnect_now(Event.peer, 0);
+            Peers.erase(Id);
+            break;
+        }
+        Counts.PlayersConnected++;
+        Meeting.Join(Id, From, Arrived);
+        break;
+    }
+    case ENET_EVENT_TYPE_RECEIVE: {
+        const PlayerId Id = IdOf(Event.peer);
+        if (Peers.count(Id) != 0) {
+            const bool Reliable = (Event.packet->flags & ENET_PACKET_FLAG_RELIABLE) != 0;
+            if (Meeting.Receive(Id, Event.packet->data, Event.packet->dataLength, Reliable, Arrived)) {
+                Relayed++;
+            }
+        }
+        enet_packet_destroy(Event.packet);
+        break;
+    }
+    case ENET_EVENT_TYPE_DISCONNECT: {
+        const PlayerId Id = IdOf(Event.peer);
+        auto It = Peers.find(Id);
+        if (It != Peers.end()) {
+            // A peer that said goodbye was heard a moment ago; one ENet gave up on was not.
+            const bool Lost = Arrived - It->second.Alive > std::chrono::seconds(2);
+            Peers.erase(It);
+            Counts.PlayersConnected--;
+            Limits.Release(AddressText(Event.peer->address));
+            Meeting.Leave(Id, Lost);
+        }
+        Event.peer->data = nullptr;
+        break;
+    }
+    case ENET_EVENT_TYPE_NONE:
+        break;
     }
 }
 

@@ -14,6 +14,7 @@
 
 typedef struct _ENetHost ENetHost;
 typedef struct _ENetPeer ENetPeer;
+typedef struct _ENetEvent ENetEvent;
 
 class EnetSide {
   public:
@@ -33,6 +34,7 @@ class EnetSide {
     void Watch();
     void Arm();
     void Service();
+    void Handle(ENetEvent &Event, Lobby::Clock::time_point Arrived, uint64_t &Relayed);
 
     boost::asio::io_context &Loop;
     Lobby &Meeting;

@@ -3,9 +3,10 @@
 #include "assets/Designs.h"
 #include "assets/Pictures.h"
 #include "audio/Listener.h"
-#include "records/BasCmnDef.h"
 #include "match/Draw.h"
+#include "match/Match.h"
 #include "platform/Keyboard.h"
+#include "records/BasCmnDef.h"
 #include "select/FrmSelect.h"
 #include "title/FrmTitle.h"
 
@@ -33,11 +34,9 @@ Frm_Main::Frm_Main(OnlineFlow *Session)
     Gl_Canvas.Pic_Ball = &Pic_Ball.Picture();
     Gl_Canvas.Pic_Kouka = &Pic_Kouka.Picture();
     Gl_Canvas.Pic_Back = &Pic_Back.Picture();
-    SetMatchHost(this);
 }
 
 Frm_Main::~Frm_Main() {
-    SetMatchHost(nullptr);
     Gl_Canvas = Typ_MatchCanvas{};
 }
 
@@ -51,6 +50,7 @@ void Frm_Main::Form_Load() {
             Show();
             PlayingOnline = true;
             Online->BeginMatch();
+            Tim_Main.SetEnabled(true);
             return;
         }
         if (ProgramEnding()) {
@@ -76,6 +76,7 @@ void Frm_Main::Form_Load() {
     }
     Show();
     StartMatch();
+    Tim_Main.SetEnabled(true);
 }
 
 void Frm_Main::Form_KeyDown(int16_t KeyCode, int16_t) {
@@ -120,22 +121,12 @@ void Frm_Main::Tim_Main_Timer() {
     ListenBeforeTick();
     TickMatch();
     ListenAfterTick();
-}
-
-void Frm_Main::EnableMatchTimer() {
-    Tim_Main.SetEnabled(true);
-}
-
-// A side has reached 15: back to the title, from inside the tick that ended the match.
-void Frm_Main::ReturnToTitle() {
-    // Online, a tick may still be run again differently: the session ends the match once both
-    // machines have confirmed its last tick.
-    if (PlayingOnline) {
-        return;
+    // A side has reached 15: the winning tick has been drawn and heard, and the title follows (its
+    // fanfare plays over it). Online, the session ends a match once both machines have confirmed
+    // its last tick.
+    if (Gl_ServeSide == MatchOver) {
+        Form_Load();
     }
-    // The winning tick is heard now: the title opens inside it, and the fanfare plays over it.
-    ListenAfterTick();
-    Form_Load();
 }
 
 void RunProgram(OnlineFlow *Online) {

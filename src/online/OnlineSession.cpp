@@ -69,9 +69,6 @@ void OnlineSession::Service() {
     for (std::string Line = Net->TakeNote(); !Line.empty(); Line = Net->TakeNote()) {
         std::fprintf(stderr, "Zorbump: %s\n", Line.c_str());
     }
-    if (Select != nullptr) {
-        Select->Pump();
-    }
 }
 
 // Starts listening or connecting, or meets the other player through a server, and waits in the

@@ -248,7 +248,7 @@ int main(int Argc, char **Argv) {
             Handle(int(Ready[K].data.u32));
         }
         const auto Now = Clock::now();
-        const bool Sweep = Now - LastSweep >= std::chrono::milliseconds(10);
+        const bool Sweep = Now - LastSweep >= std::chrono::milliseconds(50);
         if (Sweep) {
             LastSweep = Now;
         }

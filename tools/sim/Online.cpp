@@ -120,6 +120,9 @@ int RunOnline(const OnlineOptions &Opt) {
     while (Net.Stage() == NetSession::Stages::Connecting) {
         Net.Service(50);
         SayNotes(Net);
+        if (Net.Departures() > 0) {
+            return 1; // the guest left before the match began (said above)
+        }
     }
     if (Net.Stage() == NetSession::Stages::Over) {
         Say(Net.Why());
@@ -221,6 +224,15 @@ int RunOnline(const OnlineOptions &Opt) {
                     Won ? "match won" : Status == 0 ? "stopped at --ticks" : "stopped early", Match.Rollbacks(),
                     Match.LongestRollback(), Match.Stalls(), StallMillis, Net.BytesSent(), Net.BytesReceived(),
                     Net.RoundTripMillis());
+    }
+    if (Match.End() == SharedMatch::Ends::Finished) {
+        // Both machines have the whole match. Each says goodbye and waits for the other's, so that
+        // neither leaves while its last messages are still on their way.
+        Net.SayGoodbye();
+        const auto Until = Clock::now() + std::chrono::milliseconds(NetSession::SilenceMillis);
+        while (Net.Stage() != NetSession::Stages::Over && Clock::now() < Until) {
+            Net.Service(20);
+        }
     }
     Net.Leave();
     return Status;

@@ -126,8 +126,7 @@ std::vector<std::string> Split(const std::string &Text, char Separator) {
     return Parts;
 }
 
-// Four groups side/slot, for characters 0 to 3. Only line-ups the select screen can make are
-// taken: one to three characters a side, each on its own slot.
+// Four groups side/slot, for characters 0 to 3.
 void ParseLineup(const std::string &Text, Options &Opt) {
     const std::vector<std::string> Groups = Split(Text, ',');
     if (Groups.size() != 4) {
@@ -141,23 +140,9 @@ void ParseLineup(const std::string &Text, Options &Opt) {
         Opt.Sides[I] = static_cast<int>(ParseNumber(Pair[0], "a --lineup side", 0, 1));
         Opt.Slots[I] = static_cast<int>(ParseNumber(Pair[1], "a --lineup slot", 0, 2));
     }
-    for (int Side = 0; Side < 2; ++Side) {
-        int Count = 0;
-        for (int I = 0; I < 4; ++I) {
-            if (Opt.Sides[I] != Side) {
-                continue;
-            }
-            Count++;
-            for (int J = I + 1; J < 4; ++J) {
-                if (Opt.Sides[J] == Side && Opt.Slots[J] == Opt.Slots[I]) {
-                    Fail("--lineup puts characters " + std::to_string(I) + " and " + std::to_string(J) +
-                         " on the same slot of side " + std::to_string(Side));
-                }
-            }
-        }
-        if (Count < 1 || Count > 3) {
-            Fail("--lineup must put one to three characters on each side");
-        }
+    const std::string Problem = LineupProblem(Opt.Sides, Opt.Slots);
+    if (!Problem.empty()) {
+        Fail("--lineup " + Problem);
     }
 }
 
