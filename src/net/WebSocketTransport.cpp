@@ -146,7 +146,8 @@ void WebSocketTransport::Drop(PeerId Peer, bool) {
     }
 }
 
-void WebSocketTransport::Close() {
+// A WebSocket's close follows every message sent before it, lingering or not.
+void WebSocketTransport::Close(bool) {
     Ended = true;
     Forget();
 }

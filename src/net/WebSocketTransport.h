@@ -23,7 +23,7 @@ class WebSocketTransport final : public Transport {
     bool Send(PeerId Peer, const uint8_t *Bytes, size_t Size, bool Reliable) override;
     using Transport::Send;
     void Drop(PeerId Peer, bool Goodbye) override;
-    void Close() override;
+    void Close(bool Linger = true) override;
     bool Connected(PeerId Peer) const override { return Peer == Server && Open && !Ended; }
     uint64_t Address(PeerId Peer) const override { return Peer == Server ? 1 : 0; }
     uint32_t RoundTripMillis(PeerId) const override { return 0; }

@@ -118,12 +118,22 @@ async function show(page) {
     await waitFor(a, s => s.trace > 120, 10000, 'the first page\'s confirmed ticks');
     await waitFor(b, s => s.trace > 120, 10000, 'the second page\'s confirmed ticks');
     check(true, 'Enter on one page starts the match on both');
-    // Main-thread time of a page in an online match.
+    // Main-thread time of a page in an online match, and the bytes its WebSocket carries (binary
+    // frames' payloads, as Chromium reports them in base64).
+    const cdp = await a.target().createCDPSession();
+    await cdp.send('Network.enable');
+    let wsBytes = 0;
+    const count = event => { wsBytes += Buffer.from(event.response.payloadData, 'base64').length; };
+    cdp.on('Network.webSocketFrameSent', count);
+    cdp.on('Network.webSocketFrameReceived', count);
     const before = await a.metrics();
     await sleep(3000);
     const after = await a.metrics();
-    const busy = (after.TaskDuration - before.TaskDuration) / (after.Timestamp - before.Timestamp) * 100;
+    const seconds = after.Timestamp - before.Timestamp;
+    const busy = (after.TaskDuration - before.TaskDuration) / seconds * 100;
     console.log(`a page's main thread in an online match: ${busy.toFixed(1)}% of one core`);
+    console.log(`a page's WebSocket in an online match: ${(wsBytes / seconds).toFixed(0)} bytes/s of messages, both ways`);
+    await cdp.detach();
 
     // The tab hidden: both stop; shown again and Space, both go on.
     await hide(b);
