@@ -34,13 +34,14 @@ else()
 endif()
 # Online play: the rules-free core and the game's online screens, on every target; only what carries
 # the datagrams differs: ENet on the desktop, a WebSocket to a server in the page (which has no UDP).
-list(APPEND ZORBUMP_SOURCES src/net/Ledger.cpp src/net/Loopback.cpp src/net/Protocol.cpp src/net/Rollback.cpp
+list(APPEND ZORBUMP_SOURCES src/net/Ledger.cpp src/net/Protocol.cpp src/net/Rollback.cpp
      src/net/Session.cpp
      src/online/FrmOnline.cpp src/online/OnlineSession.cpp src/online/RollbackMatch.cpp
      src/online/SharedMatch.cpp src/online/SharedSelect.cpp)
 if(EMSCRIPTEN)
   list(APPEND ZORBUMP_SOURCES src/net/WebLinks.cpp src/net/WebSocketTransport.cpp)
 else()
-  list(APPEND ZORBUMP_SOURCES src/net/EnetLinks.cpp src/net/EnetTransport.cpp)
+  # The in-process loopback network is the tests' and the tools'.
+  list(APPEND ZORBUMP_SOURCES src/net/EnetLinks.cpp src/net/EnetTransport.cpp src/net/Loopback.cpp)
 endif()
 list(TRANSFORM ZORBUMP_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)

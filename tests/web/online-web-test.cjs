@@ -94,7 +94,7 @@ async function show(page) {
     // A server that is not a zorbump-server: one line, at once, and the title.
     const stray = await browser.newPage();
     await stray.goto(`${base}index.html?server=127.0.0.1:${plain.address().port}&quick`, { waitUntil: 'load' });
-    const strayState = await waitFor(stray, s => /server/.test(s.status), 5000, 'the line about a server that is not one');
+    const strayState = await waitFor(stray, s => /server/.test(s.status), 15000, 'the line about a server that is not one');
     check(/cannot reach the server at 127\.0\.0\.1/.test(strayState.status),
           `a page naming a server that is not a zorbump-server says so: "${strayState.status}"`);
     await stray.close();
