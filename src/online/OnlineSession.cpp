@@ -52,8 +52,10 @@ void OnlineSession::Finish() {
         Watching = false;
     }
     if (Notice.empty()) {
-        Notice = Net->Why();
+        // A server that stops says so, in its own words, rather than leaving the game to guess.
+        Notice = Relay != nullptr && Relay->ServerEnded() ? Relay->Problem() : Net->Why();
     }
+    Relay = nullptr;
     Select.reset();
     Match.reset();
     Net.reset();
@@ -84,16 +86,17 @@ void OnlineSession::Start() {
     uint64_t Since = StartMillis();
     std::string Line;
     if (Options.Role == SessionOptions::Roles::ThroughServer) {
-        std::unique_ptr<RelayTransport> Relay = Meet(Place);
-        if (Relay == nullptr) {
+        std::unique_ptr<RelayTransport> Met = Meet(Place);
+        if (Met == nullptr) {
             return;
         }
-        Hosting = Relay->Host();
+        Hosting = Met->Host();
         // Through a server the number is the room's, the one its relay lets through, and a guest's
         // patience with its host counts from the pairing.
-        Welcome.Session = Relay->Session();
-        Since = Relay->Millis();
-        Link = std::move(Relay);
+        Welcome.Session = Met->Session();
+        Since = Met->Millis();
+        Relay = Met.get();
+        Link = std::move(Met);
         Line = "Starting the match with the other player - Escape gives up";
     } else {
         Hosting = Options.Role == SessionOptions::Roles::Host;

@@ -59,6 +59,7 @@ class OnlineSession final : public OnlineFlow {
     bool Hosting = false; // this machine is the first person's: it hosts, or the server made it host
     static inline std::function<void(const std::string &)> TraceSink;
     std::unique_ptr<Transport> Link;
+    RelayTransport *Relay = nullptr; // Link, when it goes through a server
     std::unique_ptr<NetSession> Net;
     bool Watching = false;
     uint16_t Screen = 0;
