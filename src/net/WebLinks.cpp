@@ -6,9 +6,11 @@ std::unique_ptr<Transport> OpenDirectLink(bool, const std::string &, uint16_t, s
     return nullptr;
 }
 
-std::unique_ptr<Transport> OpenServerLink(const std::string &Address, uint16_t Port, bool Secure, std::string &Error) {
+std::unique_ptr<Transport> OpenServerLink(const std::string &Address, uint16_t Port, bool Secure,
+                                          std::string &Error) {
     // An address with a colon is IPv6, written in brackets in a URL.
     const std::string Host = Address.find(':') != std::string::npos ? "[" + Address + "]" : Address;
-    const std::string Url = std::string(Secure ? "wss://" : "ws://") + Host + ":" + std::to_string(Port) + "/";
+    const std::string Url =
+        std::string(Secure ? "wss://" : "ws://") + Host + ":" + std::to_string(Port) + "/";
     return WebSocketTransport::Connect(Url, Error);
 }

@@ -11,7 +11,9 @@ namespace {
 // sends a few hundred bytes a second, so this is many seconds of a server that reads nothing.
 constexpr unsigned long long MaxBuffered = 256 * 1024;
 
-WebSocketTransport *Owner(void *Data) { return static_cast<WebSocketTransport *>(Data); }
+WebSocketTransport *Owner(void *Data) {
+    return static_cast<WebSocketTransport *>(Data);
+}
 
 EM_BOOL OnOpen(int, const EmscriptenWebSocketOpenEvent *, void *Data) {
     Owner(Data)->Opened();
