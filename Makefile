@@ -43,6 +43,7 @@ test:
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 	$(MAKE) web
 	tests/web/run-web-tests build-web build
+	tests/web/run-online-web-tests build-web build
 	$(MAKE) windows-test
 	tests/nothing-left-running
 

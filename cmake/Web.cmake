@@ -1,7 +1,7 @@
 # The browser build, with Debian's Emscripten (emcmake): SDL2 from the cache scripts/web-deps fills,
 # the nested windows run by Asyncify, and the page of web/ with the game's icon inlined. Programs
 # that run while building (the typeface's table, the icon) come from a native build tree, named by
-# ZORBUMP_BUILD_TOOLS. Online play is not part of it: a page has no UDP.
+# ZORBUMP_BUILD_TOOLS. A page has no UDP: it plays online through a server, over a WebSocket.
 set(ZORBUMP_SDL2_PREFIX "" CACHE PATH "SDL2 built for the browser (printed by scripts/web-deps)")
 set(ZORBUMP_BUILD_TOOLS "" CACHE FILEPATH "ZorbumpBuildTools.cmake of a native build tree")
 if(NOT EXISTS "${ZORBUMP_SDL2_PREFIX}/lib/libSDL2.a")
@@ -29,6 +29,8 @@ function(zorbump_web_page)
     -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536
     -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=33554432 -sENVIRONMENT=web -sEXIT_RUNTIME=1
     -sFILESYSTEM=0 --closure=0
+    # Online play's one connection: the browser's WebSocket, through Emscripten's interface to it.
+    -lwebsocket.js
     # SDL's audio in the page calls these of Emscripten's: the sound starts at the first key or click.
     -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_SOURCE_DIR}/web/library-functions.json)
   # The page's folder holds just what is served: index.html, zorbump.js and zorbump.wasm.

@@ -32,12 +32,16 @@ else()
        src/platform/posix/SdlSystem.cpp src/platform/posix/SoundSystem.cpp
        src/platform/posix/StandardOutput.cpp)
 endif()
-# Online play: the rules-free core and the game's online screens. A page has no UDP: the browser's
-# game leaves them out.
-if(NOT EMSCRIPTEN)
-  list(APPEND ZORBUMP_SOURCES src/net/EnetTransport.cpp src/net/Ledger.cpp src/net/Loopback.cpp src/net/Protocol.cpp
-       src/net/Rollback.cpp src/net/Session.cpp
-       src/online/FrmOnline.cpp src/online/OnlineSession.cpp src/online/RollbackMatch.cpp
-       src/online/SharedMatch.cpp src/online/SharedSelect.cpp)
+# Online play: the rules-free core and the game's online screens, on every target; only what carries
+# the datagrams differs: ENet on the desktop, a WebSocket to a server in the page (which has no UDP).
+list(APPEND ZORBUMP_SOURCES src/net/Ledger.cpp src/net/Protocol.cpp src/net/Rollback.cpp
+     src/net/Session.cpp
+     src/online/FrmOnline.cpp src/online/OnlineSession.cpp src/online/RollbackMatch.cpp
+     src/online/SharedMatch.cpp src/online/SharedSelect.cpp)
+if(EMSCRIPTEN)
+  list(APPEND ZORBUMP_SOURCES src/net/WebLinks.cpp src/net/WebSocketTransport.cpp)
+else()
+  # The in-process loopback network is the tests' and the tools'.
+  list(APPEND ZORBUMP_SOURCES src/net/EnetLinks.cpp src/net/EnetTransport.cpp src/net/Loopback.cpp)
 endif()
 list(TRANSFORM ZORBUMP_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)

@@ -16,6 +16,7 @@
 #include "net/Loopback.h"
 #include "net/Session.h"
 #include "online/SharedMatch.h"
+#include "platform/Keyboard.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ struct Machine {
     PadInput Held = 0;
     uint64_t NextTick = 0;
     bool Running = false;
+    bool Asleep = false; // neither served nor ticked: a hidden page whose browser holds its timers
 };
 
 class TwoMachines {
@@ -148,6 +150,10 @@ class TwoMachines {
         for (uint64_t T = 0; T < Millis && (Host.Running || Guest.Running); ++T) {
             Network.Advance(1);
             for (Machine *M : {&Host, &Guest}) {
+                if (M->Asleep) {
+                    M->NextTick = Network.Millis();
+                    continue;
+                }
                 M->Net->Service();
                 if (M->Running && Network.Millis() >= M->NextTick) {
                     RestoreMatch(M->World);
@@ -156,8 +162,12 @@ class TwoMachines {
                     M->NextTick += M->Match->TickInterval();
                 }
             }
+            if (Each) {
+                Each();
+            }
         }
     }
+    std::function<void()> Each; // after every millisecond of Play
 
     LoopbackNetwork Network;
     uint64_t Seed;
@@ -461,4 +471,53 @@ TEST(OnlineSession, AFloodFromThePartnerHoldsNoMoreThanItsRoom) {
     }
     EXPECT_LE(Held, NetSession::MaxWaiting);
     EXPECT_GT(Held, 0u);
+}
+
+TEST(OnlineSession, APlayerWhosePageIsHiddenPausesBothAndIsWaitedForUntilSpace) {
+    TwoMachines Pair(11, LoopbackConditions{10, 5, 0.05, 0.0, 0.0});
+    ASSERT_TRUE(Pair.Shake(1000));
+    Machine &Host = Pair.Host, &Guest = Pair.Guest;
+    enum { Playing, Asked, Away, Back, Resumed } Phase = Playing;
+    uint64_t AwaySince = 0;
+    size_t HostAt = 0, GuestAt = 0;
+    int Told = 0;
+    bool HostStood = true;
+    Pair.Each = [&] {
+        Told += Host.Match->TakeTheyWentAway() ? 1 : 0;
+        if (Phase == Playing && Guest.Trace.size() >= 150) {
+            Guest.Match->PauseAway(); // the guest's tab is hidden
+            Phase = Asked;
+        } else if (Phase == Asked && Guest.Match->Paused() && Host.Match->Paused()) {
+            // A minute without a tick or a look at the network: the browser holds a hidden page.
+            Guest.Asleep = true;
+            AwaySince = Pair.Network.Millis();
+            HostAt = Host.Trace.size();
+            GuestAt = Guest.Trace.size();
+            Phase = Away;
+        } else if (Phase == Away) {
+            HostStood = HostStood && Host.Net->Stage() == NetSession::Stages::Agreed && Host.Trace.size() == HostAt;
+            if (Pair.Network.Millis() - AwaySince >= 60000) {
+                Guest.Asleep = false; // the tab is shown again: still paused
+                Phase = Back;
+            }
+        } else if (Phase == Back && Pair.Network.Millis() - AwaySince >= 61000) {
+            EXPECT_TRUE(Guest.Match->Paused());
+            EXPECT_EQ(Guest.Trace.size(), GuestAt);
+            Guest.Match->Key(VK_SPACE);
+            Phase = Resumed;
+        }
+    };
+    Pair.Play(600, 200000);
+    EXPECT_EQ(Phase, Resumed);
+    EXPECT_TRUE(HostStood) << "the host went on, or ended the session, while the guest was away";
+    EXPECT_EQ(Told, 1) << "the host is told once that the other player went away";
+    EXPECT_EQ(Host.Net->Stage(), NetSession::Stages::Agreed);
+    EXPECT_EQ(Guest.Net->Stage(), NetSession::Stages::Agreed);
+    ASSERT_EQ(Host.Match->End(), SharedMatch::Ends::Finished);
+    ASSERT_EQ(Guest.Match->End(), SharedMatch::Ends::Finished);
+    EXPECT_EQ(Host.Trace, Guest.Trace);
+    // The pause once over, silence is a lost connection again.
+    Pair.Network.Cut = true;
+    Pair.Run(NetSession::SilenceMillis + 200);
+    EXPECT_EQ(Host.Net->Why(), "connection lost");
 }

@@ -1,21 +1,28 @@
 // Zorbump in the browser: the same game as the desktop's, its windows taking turns on the page's one
 // canvas. The page passes "--selfcheck" to play instead the default match between four computer
 // characters headless, and print what zorbump-sim prints of it, so the page can be held against
-// the native tool.
+// the native tool. Online, the page plays through a server it names with "--server HOST:PORT"
+// ("--secure" for wss://), going straight to "--quick" match, a "--new-room" or "--room CODE";
+// "--link URL" is the page's own address a room's code completes for a friend.
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
+
 #include "audio/Sound.h"
 #include "records/BasCmnDef.h"
 #include "game/FrmMain.h"
+#include "game/GameOptions.h"
 #include "match/Match.h"
 #include "platform/Random.h"
 #include "platform/SdlBackend.h"
 #include "platform/Toolkit.h"
 #include "match/Lineup.h"
 #include "match/Trace.h"
+#include "online/OnlineSession.h"
 
 namespace {
 
@@ -37,6 +44,59 @@ int SelfCheck() {
     return 0;
 }
 
+// The page's online options. False, with the reason, for what the page never passes.
+bool ReadOnline(int Count, char **Arguments, SessionOptions &Online, std::string &Error) {
+    for (int Index = 1; Index < Count; ++Index) {
+        const std::string Name = Arguments[Index];
+        const char *Value = Index + 1 < Count ? Arguments[Index + 1] : nullptr;
+        if (Name == "--server" && Value != nullptr) {
+            GameOptions Parsed;
+            const char *Join[] = {"zorbump", "--join", Value};
+            if (!ParseGameOptions(3, Join, Parsed, Error)) {
+                return false;
+            }
+            Online.Role = SessionOptions::Roles::ThroughServer;
+            Online.Address = Parsed.Online.Address;
+            Online.Port = Parsed.Online.Port;
+            ++Index;
+        } else if (Name == "--secure") {
+            Online.Secure = true;
+        } else if (Name == "--quick") {
+            Online.Meet = SessionOptions::Meets::Quick;
+        } else if (Name == "--new-room") {
+            Online.Meet = SessionOptions::Meets::NewRoom;
+        } else if (Name == "--room" && Value != nullptr) {
+            Online.Meet = SessionOptions::Meets::JoinRoom;
+            Online.Room = Value;
+            ++Index;
+        } else if (Name == "--link" && Value != nullptr) {
+            Online.FriendLink = Value;
+            ++Index;
+        } else {
+            Error = "the page does not know " + Name;
+            return false;
+        }
+    }
+    return true;
+}
+
+// Each confirmed line of an online match, kept by the page for window.zorbumpTrace().
+void ShareLine(const std::string &Line) {
+    std::string Text = Line;
+    while (!Text.empty() && Text.back() == '\n') {
+        Text.pop_back();
+    }
+    EM_ASM({ Module.onlineTrace.push(UTF8ToString($0)); }, Text.c_str());
+}
+
+// A hidden tab pauses an online match: the player has gone elsewhere.
+EM_BOOL TabChanged(int, const EmscriptenVisibilityChangeEvent *Event, void *) {
+    if (Event->hidden) {
+        OnlineSession::PauseSoon();
+    }
+    return EM_FALSE;
+}
+
 } // namespace
 
 int main(int Count, char **Arguments) {
@@ -44,6 +104,11 @@ int main(int Count, char **Arguments) {
         return SelfCheck();
     }
     std::string Error;
+    SessionOptions Online;
+    if (!ReadOnline(Count, Arguments, Online, Error)) {
+        std::fprintf(stderr, "Zorbump: %s\n", Error.c_str());
+        return 1;
+    }
     Backend *Screen = OpenSdlBackend(Error);
     if (Screen == nullptr) {
         std::fprintf(stderr, "Zorbump: cannot use the page: %s\n", Error.c_str());
@@ -55,7 +120,15 @@ int main(int Count, char **Arguments) {
     if (!StartSound(nullptr, SoundError)) {
         std::fprintf(stderr, "Zorbump: playing without sound: %s\n", SoundError.c_str());
     }
-    RunProgram();
+    {
+        // Online, the session runs the screens until it ends; then the page is the local game.
+        OnlineSession Session(Online);
+        if (Online.Role != SessionOptions::Roles::None) {
+            OnlineSession::ShareTrace(ShareLine);
+            emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, TabChanged);
+        }
+        RunProgram(Online.Role == SessionOptions::Roles::None ? nullptr : &Session);
+    }
     StopSound();
     SetBackend(nullptr);
     CloseSdlBackend();

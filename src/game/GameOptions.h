@@ -6,13 +6,19 @@
 
 #include "platform/DisplayOptions.h"
 
-// Online play: host a session, join one, or neither (the local game).
+// Online play: host a session, join one, meet through a server, or neither (the local game).
 struct SessionOptions {
-    enum class Roles { None, Host, Guest };
+    enum class Roles { None, Host, Guest, ThroughServer };
     Roles Role = Roles::None;
-    std::string Address;  // the host a guest joins
+    std::string Address;  // the host a guest joins, or the server
     uint16_t Port = 24680;
     int32_t Delay = 0;    // ticks every local input waits before it is played, 0 to 3
+    // Through a server: a quick match, a new room, or the room of a code.
+    enum class Meets { Quick, NewRoom, JoinRoom };
+    Meets Meet = Meets::Quick;
+    std::string Room;       // JoinRoom: the code
+    bool Secure = false;    // the server over TLS, where the target can choose
+    std::string FriendLink; // with a room's code after it, the address that brings a friend in
 };
 
 struct GameOptions {

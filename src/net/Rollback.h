@@ -13,6 +13,9 @@ using PadInput = uint8_t;
 namespace PadBits {
 constexpr PadInput Up = 1, Down = 2, Left = 4, Right = 8, Hit = 16;
 constexpr PadInput Enter = 32, Space = 64, Escape = 128;
+// In a match, Enter means nothing: beside Space, its bit says the pause is because the player went
+// away (the page's tab was hidden), so that the other player is told why.
+constexpr PadInput Away = Enter;
 } // namespace PadBits
 
 // What the session asks of the game.

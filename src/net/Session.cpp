@@ -99,9 +99,16 @@ void NetSession::Service(uint32_t WaitMillis) {
         End("the host did not answer" + Place, false);
         return;
     }
-    if (Now == Stages::Agreed && Clock - Heard > SilenceMillis) {
+    if (Now == Stages::Agreed && !Bearing && Clock - Heard > SilenceMillis) {
         End("connection lost");
     }
+}
+
+void NetSession::Bear(bool Away) {
+    if (Bearing && !Away) {
+        Heard = Net.Millis();
+    }
+    Bearing = Away;
 }
 
 void NetSession::Connected(PeerId Peer) {

@@ -58,6 +58,10 @@ class NetSession {
     // Sends a message of the session (its number stamped on it). A send that fails ends the
     // session as a lost connection.
     void Send(Wire::Message Out, bool Reliable);
+    // While the other player is away (its page hidden, its timers slowed to a crawl by its
+    // browser), its silence is expected: whether the connection lives is then the transport's to
+    // tell (a server keeps a page's connection alive and says when it goes). Heard afresh after.
+    void Bear(bool Away);
     // Says goodbye to the other machine, if there is one, and closes the connection.
     void Leave();
     // Says goodbye without closing: a machine that has finished waits for the other's goodbye,
@@ -103,6 +107,7 @@ class NetSession {
     uint64_t ConnectedAt = 0;
     int GuestsGone = 0;
     uint64_t Heard = 0;
+    bool Bearing = false; // the other player is away: its silence is expected
     std::string Reason;
     std::deque<std::string> Notes;
     std::vector<Knock> Knocking; // a host's connections that have not yet said a valid hello

@@ -5,8 +5,12 @@
 
 #include "assets/Designs.h"
 #include "match/Match.h"
-#include "net/EnetTransport.h"
+#include "match/Trace.h"
+#include "net/Links.h"
+#include "net/Meeting.h"
+#include "net/RelayTransport.h"
 #include "online/FrmOnline.h"
+#include "platform/Keyboard.h"
 #include "platform/Toolkit.h"
 
 namespace {
@@ -23,6 +27,10 @@ uint64_t StartMillis() {
 }
 
 } // namespace
+
+void OnlineSession::ShareTrace(std::function<void(const std::string &Line)> Sink) {
+    TraceSink = std::move(Sink);
+}
 
 OnlineSession::OnlineSession(const SessionOptions &Chosen)
     : Options(Chosen), Started(Chosen.Role == SessionOptions::Roles::None) {}
@@ -45,8 +53,10 @@ void OnlineSession::Finish() {
         Watching = false;
     }
     if (Notice.empty()) {
-        Notice = Net->Why();
+        // A server that stops says so, in its own words, rather than leaving the game to guess.
+        Notice = Relay != nullptr && Relay->ServerEnded() ? Relay->Problem() : Net->Why();
     }
+    Relay = nullptr;
     Select.reset();
     Match.reset();
     Net.reset();
@@ -64,28 +74,45 @@ void OnlineSession::Service() {
     }
 }
 
-// Starts listening or connecting, and waits in the online window for the handshake to end.
+// Starts listening or connecting, or meets the other player through a server, and waits in the
+// online window for the handshake to end.
 void OnlineSession::Start() {
     Started = true;
     std::string Error;
-    const bool Hosting = Options.Role == SessionOptions::Roles::Host;
     const std::string Place = Options.Address + ":" + std::to_string(Options.Port);
-    Link = Hosting ? EnetTransport::Listen(Options.Port, Error) : EnetTransport::Connect(Options.Address, Options.Port, Error);
-    if (Link == nullptr) {
-        Notice = Error;
-        return;
-    }
     Wire::Message Welcome;
     // The session's number, on every message after the handshake: a stray datagram of an earlier
     // session is not taken for one of this.
     Welcome.Session = uint32_t(std::chrono::steady_clock::now().time_since_epoch().count()) | 1u;
-    Net = std::make_unique<NetSession>(*Link, Hosting, SimulationFingerprint(), Welcome, StartMillis());
+    uint64_t Since = StartMillis();
+    std::string Line;
+    if (Options.Role == SessionOptions::Roles::ThroughServer) {
+        std::unique_ptr<RelayTransport> Met = Meet(Place);
+        if (Met == nullptr) {
+            return;
+        }
+        Hosting = Met->Host();
+        // Through a server the number is the room's, the one its relay lets through, and a guest's
+        // patience with its host counts from the pairing.
+        Welcome.Session = Met->Session();
+        Since = Met->Millis();
+        Relay = Met.get();
+        Link = std::move(Met);
+        Line = "Starting the match with the other player - Escape gives up";
+    } else {
+        Hosting = Options.Role == SessionOptions::Roles::Host;
+        Link = OpenDirectLink(Hosting, Options.Address, Options.Port, Error);
+        if (Link == nullptr) {
+            Notice = Error;
+            return;
+        }
+        Line = Hosting ? "Waiting for the other player on UDP port " + std::to_string(Options.Port) + " - Escape gives up"
+                       : "Connecting to " + Place + " - Escape gives up";
+    }
+    Net = std::make_unique<NetSession>(*Link, Hosting, SimulationFingerprint(), Welcome, Since);
     Net->Place = " at " + Place;
     WakeOnSocket(Link->Socket(), [this] { Service(); });
     Watching = true;
-    const std::string Line = Hosting ? "Waiting for the other player on UDP port " + std::to_string(Options.Port) +
-                                           " - Escape gives up"
-                                     : "Connecting to " + Place + " - Escape gives up";
     Frm_Online Window(Line, WaitingTick, [this, &Window] {
         Service();
         if (Net->Stage() != NetSession::Stages::Connecting) {
@@ -99,6 +126,64 @@ void OnlineSession::Start() {
     if (Over()) {
         Finish();
     }
+}
+
+// Asks the server for a quick match, a new room or a friend's room, and waits in the online window
+// until the other player is there. Null, with the reason in the notice, when no one came.
+std::unique_ptr<RelayTransport> OnlineSession::Meet(const std::string &Place) {
+    std::string Error;
+    std::unique_ptr<Transport> ToServer = OpenServerLink(Options.Address, Options.Port, Options.Secure, Error);
+    if (ToServer == nullptr) {
+        Notice = Error;
+        return nullptr;
+    }
+    Meeting::Message Ask;
+    Ask.Type = Meeting::Kind::Ask;
+    Ask.Protocol = Wire::ProtocolVersion;
+    Ask.Fingerprint = SimulationFingerprint();
+    using Meets = SessionOptions::Meets;
+    Ask.Wanted = Options.Meet == Meets::Quick     ? Meeting::Want::Quick
+                 : Options.Meet == Meets::NewRoom ? Meeting::Want::NewRoom
+                                                  : Meeting::Want::JoinRoom;
+    if (Options.Meet == Meets::JoinRoom) {
+        const std::string Code = Meeting::NormalCode(Options.Room);
+        if (!Meeting::ValidCode(Code)) {
+            Notice = "a room's code is " + std::to_string(Meeting::CodeLength) + " letters";
+            return nullptr;
+        }
+        std::copy(Code.begin(), Code.end(), Ask.Room.begin());
+    }
+    auto Relay = std::make_unique<RelayTransport>(std::move(ToServer), Ask, Place);
+    const std::string Waiting = Options.Meet == Meets::Quick     ? "Waiting for another player - Escape gives up"
+                                : Options.Meet == Meets::NewRoom ? "Opening a room - Escape gives up"
+                                                                 : "Joining room " + Meeting::NormalCode(Options.Room) +
+                                                                       " - Escape gives up";
+    bool CodeSaid = false;
+    Frm_Online Window(Waiting, WaitingTick, [&] {
+        if (Relay->Meeting(0) != RelayTransport::Meet::Waiting) {
+            Window.Unload();
+            return;
+        }
+        if (!CodeSaid && !Relay->Code().empty()) {
+            CodeSaid = true;
+            Window.Lbl_Line.SetCaption("Room " + Relay->Code() + " - a friend types it in JOIN ROOM");
+            if (!Options.FriendLink.empty()) {
+                std::fprintf(stderr, "Zorbump: room %s: a friend joins at %s%s\n", Relay->Code().c_str(),
+                             Options.FriendLink.c_str(), Relay->Code().c_str());
+            } else {
+                std::fprintf(stderr, "Zorbump: room %s\n", Relay->Code().c_str());
+            }
+        }
+    });
+    Window.ShowModal();
+    if (Relay->Stage() == RelayTransport::Meet::Paired) {
+        return Relay;
+    }
+    if (Relay->Stage() == RelayTransport::Meet::Failed) {
+        Notice = Relay->Problem();
+    }
+    Relay->Close(); // given up, or the program is ending
+    return nullptr;
 }
 
 bool OnlineSession::PrepareMatch() {
@@ -139,6 +224,10 @@ bool OnlineSession::PrepareMatch() {
     How.Local = Local();
     How.Delay = Options.Delay;
     How.Screen = Screen;
+    if (TraceSink) {
+        How.Trace = RollbackMatch::Tracer(TraceLine);
+        How.Confirmed = [](int64_t, const RollbackMatch::Outcome &Out) { TraceSink(Out.Line); };
+    }
     Match = std::make_unique<SharedMatch>(*Net, How);
     return true;
 }
@@ -154,6 +243,9 @@ void OnlineSession::SayNotice() {
 
 void OnlineSession::BeginMatch() {
     Match->Begin();
+    if (TraceSink) {
+        TraceSink(TraceLine(0)); // the line-up as it stands before the first tick
+    }
 }
 
 bool OnlineSession::MatchTick() {
@@ -162,9 +254,16 @@ bool OnlineSession::MatchTick() {
         Finish();
         return false;
     }
+    if (PauseWanted) {
+        PauseWanted = false;
+        Match->PauseAway();
+    }
     if (!Match->Tick()) {
         Notice = Match->Problem();
         return false;
+    }
+    if (Match->TakeTheyWentAway()) {
+        std::fprintf(stderr, "Zorbump: the other player's page went out of sight - the match waits; Space resumes it\n");
     }
     return true;
 }

@@ -7,11 +7,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "game/GameOptions.h"
 #include "game/OnlineFlow.h"
+#include "net/RelayTransport.h"
 #include "net/Session.h"
 #include "net/Transport.h"
 #include "online/SharedMatch.h"
@@ -33,17 +35,31 @@ class OnlineSession final : public OnlineFlow {
     bool MatchKey(int16_t KeyCode) override;
     uint32_t TickInterval() const override;
 
+    // Every confirmed line of the trace of the session's matches, as zorbump-sim --trace prints
+    // them, handed to Sink as they are confirmed (the page shows them to its tests).
+    static void ShareTrace(std::function<void(const std::string &Line)> Sink);
+
+    // The page's tab was hidden: the match pauses at its next tick as if Space had been pressed,
+    // and stays paused until Space resumes it (the player is away, and the browser slows a hidden
+    // page's timers to a crawl).
+    static void PauseSoon() { PauseWanted = true; }
+
   private:
+    static inline bool PauseWanted = false;
+    std::unique_ptr<RelayTransport> Meet(const std::string &Place);
     void Start();
     void Service();
     bool Over() const { return Net == nullptr || Net->Stage() == NetSession::Stages::Over; }
     void Finish();
-    int Local() const { return Options.Role == SessionOptions::Roles::Host ? 0 : 1; }
+    int Local() const { return Hosting ? 0 : 1; }
     void SayNotice();
 
     SessionOptions Options;
     bool Started = false;
+    bool Hosting = false; // this machine is the first person's: it hosts, or the server made it host
+    static inline std::function<void(const std::string &)> TraceSink;
     std::unique_ptr<Transport> Link;
+    RelayTransport *Relay = nullptr; // Link, when it goes through a server
     std::unique_ptr<NetSession> Net;
     bool Watching = false;
     uint16_t Screen = 0;

@@ -40,6 +40,7 @@ void SharedMatch::StartSegment() {
     TheyHave = 0;
     TheirFrame = 0;
     SpacePressed = false;
+    AwayPressed = false;
 }
 
 void SharedMatch::Stop(Ends Why) {
@@ -58,6 +59,8 @@ bool SharedMatch::Tick() {
     if (Net.LaterScreen(How.Screen)) {
         Stop(Ends::Abandoned); // the other machine has gone on to a later screen
     }
+    TheyAreAway = TheyAreAway && Waiting && Ending == Ends::Playing;
+    Net.Bear(TheyAreAway);
     if (Ending == Ends::Playing && LastTick >= 0) {
         // The last tick is confirmed here: the match is over once the other machine says it is
         // over there at the same tick, with the same state.
@@ -79,8 +82,9 @@ bool SharedMatch::Tick() {
         // or a correction shows it did not end.
         const bool AtEnd = Gl_ServeSide == MatchOver || (How.LastTick >= 0 && Base + Session->Frame() >= How.LastTick);
         if (!AtEnd && Session->CanAdvance()) {
-            const PadInput Space = SpacePressed ? PadBits::Space : 0;
+            const PadInput Space = SpacePressed ? PadInput(PadBits::Space | (AwayPressed ? PadBits::Away : 0)) : 0;
             SpacePressed = false;
+            AwayPressed = false;
             Session->AdvanceLocal((How.Input ? How.Input() : InputOfLetterKeys()) | Space);
         } else {
             StallCount += AtEnd ? 0 : 1;
@@ -109,6 +113,23 @@ bool SharedMatch::Tick() {
     }
     SendInputs(false);
     return true;
+}
+
+SharedMatch::~SharedMatch() {
+    Net.Bear(false);
+}
+
+void SharedMatch::PauseAway() {
+    if (Ending == Ends::Playing && !Waiting) {
+        SpacePressed = true;
+        AwayPressed = true;
+    }
+}
+
+bool SharedMatch::TakeTheyWentAway() {
+    const bool Went = TheyWentAway;
+    TheyWentAway = false;
+    return Went;
 }
 
 bool SharedMatch::Key(int16_t KeyCode) {
@@ -199,7 +220,10 @@ void SharedMatch::Confirm() {
         } else if (Out.Over || Tick == How.LastTick || Tick == Ledger.TheirLast()) {
             Finish(Tick, Out.Checksum);
         } else if (((Session->LocalInput(Frame) | Session->RemoteInput(Frame)) & PadBits::Space) != 0) {
+            const bool Away = (Session->RemoteInput(Frame) & PadBits::Away) != 0;
             PauseAfter(Frame);
+            TheyWentAway = Away;
+            TheyAreAway = Away && Waiting;
             return;
         }
     }

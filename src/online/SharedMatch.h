@@ -41,6 +41,9 @@ class SharedMatch {
     enum class Ends { Playing, Finished, Left, Differed, Abandoned };
 
     SharedMatch(NetSession &Net, Play How);
+    ~SharedMatch();
+    SharedMatch(const SharedMatch &) = delete;
+    SharedMatch &operator=(const SharedMatch &) = delete;
 
     // Starts the match from the line-up the select screen wrote, the same on both machines, from
     // its own point of the random sequence.
@@ -53,6 +56,10 @@ class SharedMatch {
     bool Key(int16_t KeyCode);
 
     bool Paused() const { return Waiting; }
+    // Pauses as Space does, saying the player is away (the page's tab was hidden).
+    void PauseAway();
+    // True once after a pause the other machine asked for because its player went away.
+    bool TakeTheyWentAway();
     Ends End() const { return Ending; }
     uint32_t TickInterval() const;
     // Why the match was stopped, when it was stopped for a difference between the machines.
@@ -87,6 +94,9 @@ class SharedMatch {
     int32_t TheyHave = 0;   // our inputs of this segment the other side has acknowledged
     int32_t TheirFrame = 0; // ticks of this segment the other side has run
     bool SpacePressed = false;
+    bool AwayPressed = false;   // the next Space says the player is away
+    bool TheyWentAway = false;  // the last pause was the other player's, away: to be said
+    bool TheyAreAway = false;   // paused while the other player is away: their silence is borne
     bool Waiting = false;       // paused
     int32_t ResumedSegment = 0; // the latest segment either machine has started
     int64_t LastTick = -1;      // the last tick, once confirmed here
