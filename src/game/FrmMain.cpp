@@ -1,11 +1,13 @@
 #include "game/FrmMain.h"
 
+#include <cstdio>
+
 #include "assets/Designs.h"
 #include "assets/Pictures.h"
 #include "audio/Listener.h"
-#include "records/BasCmnDef.h"
 #include "match/Draw.h"
 #include "platform/Keyboard.h"
+#include "records/BasCmnDef.h"
 #include "select/FrmSelect.h"
 #include "title/FrmTitle.h"
 
@@ -16,13 +18,14 @@ constexpr int PendingRoundsAtClose = 1000;
 
 } // namespace
 
-Frm_Main::Frm_Main(OnlineFlow *Session)
+Frm_Main::Frm_Main(OnlineFlow *Session, const std::string &Folder)
     : Form(MainDesign.Caption, MainDesign.Width, MainDesign.Height),
       Pic_Tumbler(*this, GetPictures().Pic_Tumbler, 0, 0, 320, 352, false, false),
       Pic_Ball(*this, GetPictures().Pic_Ball, 0, 0, 48, 180, false, false),
       Pic_Kouka(*this, GetPictures().Pic_Kouka, 0, 0, 96, 144, false, false),
       Pic_Back(*this, GetPictures().Pic_Back, 0, 0, 480, 360, false, false),
-      Tim_Main(*this, MatchTickInterval, false, [this] { Tim_Main_Timer(); }), Online(Session) {
+      Tim_Main(*this, MatchTickInterval, false, [this] { Tim_Main_Timer(); }), Online(Session),
+      RecordDir(Folder) {
     DressWindow(*this);
     // A controller's Start pauses and resumes the match, as the space bar does.
     SetPadKeys(VK_SPACE, 0);
@@ -37,12 +40,14 @@ Frm_Main::Frm_Main(OnlineFlow *Session)
 }
 
 Frm_Main::~Frm_Main() {
+    KeepMatch(); // a program ended during a match still keeps it
     SetMatchHost(nullptr);
     Gl_Canvas = Typ_MatchCanvas{};
 }
 
 void Frm_Main::Form_Load() {
     Tim_Main.SetEnabled(false);
+    KeepMatch();
     Hide();
     PlayingOnline = false;
     if (Online != nullptr && Online->Active()) {
@@ -75,6 +80,10 @@ void Frm_Main::Form_Load() {
         return;
     }
     Show();
+    // The line-up is taken before the match starts: starting it moves everyone up one position.
+    if (!RecordDir.empty()) {
+        Recorder.BeginFromRecords(ReplayOrigin::Game);
+    }
     StartMatch();
 }
 
@@ -100,6 +109,7 @@ void Frm_Main::Form_KeyDown(int16_t KeyCode, int16_t) {
 
 void Frm_Main::Form_Unload(int16_t &) {
     Tim_Main.SetInterval(0);
+    KeepMatch();
     // Whatever was already waiting runs out before the window goes; no tick can run any more.
     for (int Round = 0; Round < PendingRoundsAtClose; ++Round) {
         DoEvents();
@@ -117,9 +127,25 @@ void Frm_Main::Tim_Main_Timer() {
         }
         return;
     }
+    if (Recorder.Recording()) {
+        Recorder.AddHeldTick();
+    }
     ListenBeforeTick();
     TickMatch();
     ListenAfterTick();
+}
+
+void Frm_Main::KeepMatch() {
+    if (!Recorder.Recording()) {
+        return;
+    }
+    const Typ_Replay Kept = Recorder.Finish();
+    std::string Path, Error;
+    if (!KeepReplayInFolder(RecordDir, Kept, Path, Error)) {
+        // The game plays on; only this match is not kept.
+        std::fprintf(stderr, "Zorbump: cannot keep the match in '%s': %s\n", RecordDir.c_str(),
+                     Error.c_str());
+    }
 }
 
 void Frm_Main::EnableMatchTimer() {
@@ -138,8 +164,8 @@ void Frm_Main::ReturnToTitle() {
     Form_Load();
 }
 
-void RunProgram(OnlineFlow *Online) {
-    Frm_Main Main(Online);
+void RunProgram(OnlineFlow *Online, const std::string &RecordDir) {
+    Frm_Main Main(Online, RecordDir);
     Main.Show();
     RunEventLoop();
 }

@@ -10,14 +10,17 @@
 struct SessionOptions {
     enum class Roles { None, Host, Guest };
     Roles Role = Roles::None;
-    std::string Address;  // the host a guest joins
+    std::string Address; // the host a guest joins
     uint16_t Port = 24680;
-    int32_t Delay = 0;    // ticks every local input waits before it is played, 0 to 3
+    int32_t Delay = 0; // ticks every local input waits before it is played, 0 to 3
 };
 
 struct GameOptions {
     DisplayOptions Display;
     SessionOptions Online;
+    std::string RecordDir;   // every match played is kept here as a replay file
+    std::string ReplayPath;  // a replay to watch, in place of the game
+    int64_t ReplayTick = -1; // the tick the viewer opens paused at, -1 to play from the start
     bool Help = false;
 };
 
