@@ -22,6 +22,9 @@ play: build
 sim: build
 	./build/zorbump-sim
 
+# Every program the tests start carries this run's mark, so that the last step can check that none
+# is left running.
+test: export ZORBUMP_TEST_RUN := $(shell date +%s%N)
 test:
 	scripts/install-deps test
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS) >/dev/null
@@ -33,6 +36,7 @@ test:
 	$(MAKE) web
 	tests/web/run-web-tests build-web build
 	$(MAKE) windows-test
+	tests/nothing-left-running
 
 # The Windows executables are cross-built with MinGW-w64. The programs that run while building (the
 # icon's writer) come from the native tree, built first; SDL2 and ENet come from ~/.cache/zorbump,

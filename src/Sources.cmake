@@ -6,7 +6,8 @@ set(ZORBUMP_SOURCES
   src/platform/AudioOutput.cpp src/platform/Crc32.cpp src/platform/Font.cpp src/platform/HeadlessBackend.cpp
   src/platform/Keyboard.cpp src/platform/Pads.cpp src/platform/Png.cpp src/platform/Random.cpp
   src/platform/Scaling.cpp src/platform/SdlBackend.cpp src/platform/SdlKeys.cpp src/platform/SdlOutput.cpp
-  src/platform/Surface.cpp src/platform/Toolkit.cpp
+  src/platform/Surface.cpp src/platform/Program.cpp src/platform/Forms.cpp
+  src/platform/EventLoop.cpp
   # The pictures, built in memory from art kept in source.
   src/assets/BallSheet.cpp src/assets/Court.cpp src/assets/Designs.cpp src/assets/Faces.cpp
   src/assets/Pictures.cpp src/assets/Raster.cpp src/assets/Tumbler.cpp
@@ -34,7 +35,8 @@ endif()
 # Online play: the rules-free core and the game's online screens. A page has no UDP: the browser's
 # game leaves them out.
 if(NOT EMSCRIPTEN)
-  list(APPEND ZORBUMP_SOURCES src/net/Link.cpp src/net/Protocol.cpp src/net/Rollback.cpp
+  list(APPEND ZORBUMP_SOURCES src/net/EnetTransport.cpp src/net/Ledger.cpp src/net/Loopback.cpp src/net/Protocol.cpp
+       src/net/Rollback.cpp src/net/Session.cpp
        src/online/FrmOnline.cpp src/online/OnlineSession.cpp src/online/RollbackMatch.cpp
        src/online/SharedMatch.cpp src/online/SharedSelect.cpp)
 endif()

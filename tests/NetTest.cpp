@@ -1,12 +1,11 @@
-// Online play without a network: the messages' bytes, what decoding refuses, and two rollback
-// sessions joined by a queue that delays, reorders and repeats inputs, which must play the very
-// match the plain game plays from the same keys.
+// Online play without a network: the messages' bytes, what decoding refuses, and the checksum
+// ledger. Two machines playing over a bad network are in OnlineTest.
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <random>
 
 #include "TestHelpers.h"
+#include "net/Ledger.h"
 #include "net/Protocol.h"
 #include "net/Rollback.h"
 #include "match/Match.h"
@@ -45,7 +44,8 @@ Wire::Message Sample(Wire::Kind Kind) {
 
 TEST(Protocol, EveryMessageComesBackAsItWasSent) {
     for (Wire::Kind Kind : {Wire::Kind::Hello, Wire::Kind::Welcome, Wire::Kind::Refuse, Wire::Kind::Inputs,
-                            Wire::Kind::Checksum, Wire::Kind::Bye, Wire::Kind::Resume, Wire::Kind::Leave}) {
+                            Wire::Kind::Checksum, Wire::Kind::Bye, Wire::Kind::Resume, Wire::Kind::Leave,
+                            Wire::Kind::Finish}) {
         const std::vector<uint8_t> Bytes = Wire::Encode(Sample(Kind));
         Wire::Message Back;
         ASSERT_TRUE(Wire::Decode(Bytes.data(), Bytes.size(), Back)) << int(Kind);
@@ -128,113 +128,120 @@ TEST(Protocol, ForeignMalformedAndImpossibleMessagesAreRefused) {
     EXPECT_LT(Taken, 200000);
 }
 
-namespace {
+// A peer's numbers are refused where the game would overflow counting on from them, before they
+// reach a tick count, a vector's index or a sum.
+TEST(Protocol, NumbersThatCouldOverflowAreRefused) {
+    Wire::Message In;
+    auto Refused = [&](Wire::Message M) {
+        const std::vector<uint8_t> Bytes = Wire::Encode(M);
+        return !Wire::Decode(Bytes.data(), Bytes.size(), In);
+    };
+    Wire::Message Inputs = Sample(Wire::Kind::Inputs);
+    Inputs.Screen = 1;
+    Inputs.Segment = 0;
+    EXPECT_FALSE(Refused(Inputs));
+    for (int32_t Huge : {int32_t(2147483643), Wire::MaxTick + 1, int32_t(-1)}) {
+        Wire::Message M = Inputs;
+        M.First = Huge;
+        EXPECT_TRUE(Refused(M)) << "First " << Huge;
+        M = Inputs;
+        M.Ack = Huge;
+        EXPECT_TRUE(Refused(M)) << "Ack " << Huge;
+        M = Inputs;
+        M.SenderFrame = Huge;
+        EXPECT_TRUE(Refused(M)) << "SenderFrame " << Huge;
+        for (Wire::Kind Kind : {Wire::Kind::Checksum, Wire::Kind::Finish, Wire::Kind::Bye}) {
+            M = Sample(Kind);
+            M.Screen = 1;
+            M.Segment = 0;
+            M.Frame = Huge;
+            EXPECT_TRUE(Refused(M)) << int(Kind) << " at " << Huge;
+        }
+    }
+    Wire::Message Edge = Inputs;
+    Edge.First = Wire::MaxTick - 1;
+    Edge.Count = 3; // its last input would lie past the largest tick
+    EXPECT_TRUE(Refused(Edge));
+    Wire::Message Far = Inputs;
+    Far.Segment = 0xFFFF;
+    EXPECT_TRUE(Refused(Far));
+    Far = Inputs;
+    Far.Screen = 0xFFFF;
+    EXPECT_TRUE(Refused(Far));
+}
 
-// One machine's match, as the session drives it; both machines share the one global match in turn,
-// each swapping its own state in before it runs.
-struct Machine final : RollbackGame {
-    Typ_MatchSnapshot Own{};
-    std::vector<Typ_MatchSnapshot> Saved = std::vector<Typ_MatchSnapshot>(RollbackSession::Window + 4);
-    std::vector<uint32_t> After; // the checksum after each tick, as last run
-    void SaveFrame(int32_t Frame) override { SaveMatch(Saved[size_t(Frame) % Saved.size()]); }
-    void LoadFrame(int32_t Frame) override { RestoreMatch(Saved[size_t(Frame) % Saved.size()]); }
-    void AdvanceFrame(int32_t Frame, const PadInput Inputs[2], bool) override {
-        static constexpr int32_t Keys[2][5] = {{VK_Y, VK_N, VK_G, VK_J, VK_Z},
-                                               {VK_NUMPAD8, VK_NUMPAD2, VK_NUMPAD4, VK_NUMPAD6, VK_UP}};
-        ReleaseScriptedKeys();
-        for (int Person = 0; Person < 2; ++Person) {
-            for (int Bit = 0; Bit < 5; ++Bit) {
-                SetScriptedKey(Keys[Person][Bit], (Inputs[Person] >> Bit) & 1);
-            }
+// The first fields of hello and refusal never change: a newer build's longer ones are read, so that
+// it can be told, and can tell, that the builds differ.
+TEST(Protocol, ANewerBuildsLongerHelloAndRefusalAreRead) {
+    for (Wire::Kind Kind : {Wire::Kind::Hello, Wire::Kind::Refuse}) {
+        Wire::Message Newer = Sample(Kind);
+        Newer.Version = Wire::ProtocolVersion + 1;
+        std::vector<uint8_t> Bytes = Wire::Encode(Newer);
+        Bytes.insert(Bytes.end(), 30, 0xAB);
+        Wire::Message In;
+        ASSERT_TRUE(Wire::Decode(Bytes.data(), Bytes.size(), In)) << int(Kind);
+        EXPECT_EQ(In.Version, Wire::ProtocolVersion + 1);
+        EXPECT_EQ(In.Type, Kind);
+        if (Kind == Wire::Kind::Hello) {
+            EXPECT_EQ(In.Fingerprint, 0x12345678u);
+        } else {
+            EXPECT_EQ(In.Reason, Wire::Refusal::Full);
         }
-        TickMatch();
-        After.resize(std::max(After.size(), size_t(Frame) + 1));
-        After[size_t(Frame)] = MatchChecksum();
+        // This build's own are exactly as long as they are.
+        Bytes = Wire::Encode(Sample(Kind));
+        Bytes.push_back(0);
+        EXPECT_FALSE(Wire::Decode(Bytes.data(), Bytes.size(), In));
     }
-};
+}
 
-struct InFlight {
-    int32_t ArrivesAt, Frame;
-    PadInput Input;
-};
+TEST(ChecksumLedger, ComparesExpectedTicksAndKeepsNothingElse) {
+    ChecksumLedger Same;
+    Same.Theirs(30, 5, false);
+    Same.Theirs(31, 9, false);       // never sent by a real peer: not kept
+    Same.Theirs(1 << 30, 9, false);  // far beyond what it could have confirmed
+    for (int64_t Tick = 1; Tick <= 60; ++Tick) {
+        Same.Ours(Tick, Tick == 30 ? 5 : 1);
+    }
+    Same.Theirs(60, 1, false);
+    EXPECT_EQ(Same.Differs(), -1);
 
-} // namespace
+    ChecksumLedger Different;
+    for (int64_t Tick = 1; Tick <= 30; ++Tick) {
+        Different.Ours(Tick, 1);
+    }
+    Different.Theirs(30, 2, false);
+    EXPECT_EQ(Different.Differs(), 30);
+}
 
-TEST(RollbackSessions, TwoMachinesOverALaggingLinkPlayThePlainGamesMatch) {
-    constexpr int32_t Ticks = 600;
-    std::mt19937 Gen(99);
-    std::vector<PadInput> Inputs[2];
-    for (auto &Person : Inputs) {
-        PadInput Held = 0;
-        for (int32_t T = 0; T < Ticks + 20; ++T) {
-            if (Gen() % 6 == 0) {
-                Held = PadInput(Gen() & 31);
-            }
-            Person.push_back(Held);
-        }
+TEST(ChecksumLedger, TheEndOfAMatchIsCompared) {
+    // The same last tick and state on both.
+    ChecksumLedger Both;
+    for (int64_t Tick = 1; Tick <= 40; ++Tick) {
+        Both.Ours(Tick, uint32_t(Tick));
     }
-    // The guest plays with an input delay of one tick: its first tick holds nothing.
-    Inputs[1][0] = 0;
-    // The plain game.
-    StartDefaultMatch();
-    GiveToPerson(0, 0);
-    GiveToPerson(1, 1);
-    Typ_MatchSnapshot Start;
-    SaveMatch(Start);
-    Machine Plain;
-    for (int32_t T = 0; T < Ticks; ++T) {
-        const PadInput Both[2] = {Inputs[0][size_t(T)], Inputs[1][size_t(T)]};
-        Plain.AdvanceFrame(T, Both, true);
+    Both.Theirs(45, 45, true);
+    for (int64_t Tick = 41; Tick <= 45; ++Tick) {
+        Both.Ours(Tick, uint32_t(Tick));
     }
-    // Two machines, each a session, their inputs delayed 0 to 6 ticks, some sent twice.
-    Machine Ours[2];
-    Ours[0].Own = Ours[1].Own = Start;
-    RollbackSession Host(Ours[0], 0, 0), Guest(Ours[1], 1, 1);
-    RollbackSession *Sessions[2] = {&Host, &Guest};
-    std::deque<InFlight> Wires[2]; // toward machine 0 and toward machine 1
-    int32_t Sent[2] = {0, 0};      // each machine's inputs sent so far
-    int32_t Stalls = 0;
-    for (int32_t Step = 0; Host.Frame() < Ticks || Guest.Frame() < Ticks; ++Step) {
-        ASSERT_LT(Step, Ticks * 4) << "the sessions stopped advancing";
-        for (int M = 0; M < 2; ++M) {
-            for (auto It = Wires[M].begin(); It != Wires[M].end();) {
-                if (It->ArrivesAt <= Step) {
-                    Sessions[M]->ReceiveRemote(It->Frame, It->Input);
-                    It = Wires[M].erase(It);
-                } else {
-                    ++It;
-                }
-            }
-            RestoreMatch(Ours[M].Own);
-            if (Sessions[M]->Frame() < Ticks && Sessions[M]->CanAdvance()) {
-                Sessions[M]->AdvanceLocal(Inputs[M][size_t(Sessions[M]->LocalKnownThrough())]);
-                for (; Sent[M] < Sessions[M]->LocalKnownThrough(); ++Sent[M]) {
-                    const PadInput Input = Sessions[M]->LocalInput(Sent[M]);
-                    for (int Copy = 0; Copy < 1 + int(Gen() % 8 == 0); ++Copy) {
-                        Wires[1 - M].push_back({Step + int32_t(Gen() % 7), Sent[M], Input});
-                    }
-                }
-            } else {
-                Stalls++;
-                Sessions[M]->Settle();
-            }
-            SaveMatch(Ours[M].Own);
-        }
+    EXPECT_EQ(Both.TheirLast(), 45);
+    EXPECT_EQ(Both.Differs(), -1);
+    // Another state at the last tick.
+    ChecksumLedger State;
+    State.Ours(1, 1);
+    State.Theirs(1, 2, true);
+    EXPECT_EQ(State.Differs(), 1);
+    // Over there at a tick the match went on past here.
+    ChecksumLedger Past;
+    for (int64_t Tick = 1; Tick <= 50; ++Tick) {
+        Past.Ours(Tick, 0);
     }
-    // Everything delivered, the last guesses put right.
-    for (int M = 0; M < 2; ++M) {
-        for (const InFlight &Late : Wires[M]) {
-            Sessions[M]->ReceiveRemote(Late.Frame, Late.Input);
-        }
-        RestoreMatch(Ours[M].Own);
-        Sessions[M]->Settle();
-        SaveMatch(Ours[M].Own);
-        ASSERT_EQ(Ours[M].After.size(), size_t(Ticks));
-        for (int32_t T = 0; T < Ticks; ++T) {
-            ASSERT_EQ(Ours[M].After[size_t(T)], Plain.After[size_t(T)])
-                << "machine " << M << ", tick " << T + 1;
-        }
+    Past.Theirs(45, 0, true);
+    EXPECT_EQ(Past.Differs(), 45);
+    // And the other way round.
+    ChecksumLedger Later;
+    Later.Theirs(20, 0, true);
+    for (int64_t Tick = 1; Tick <= 21; ++Tick) {
+        Later.Ours(Tick, 0);
     }
-    EXPECT_GT(Host.Rollbacks + Guest.Rollbacks, 0);
-    EXPECT_LE(std::max(Host.LongestRollback, Guest.LongestRollback), RollbackSession::Window);
+    EXPECT_EQ(Later.Differs(), 20);
 }

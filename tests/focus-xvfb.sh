@@ -12,7 +12,9 @@ for tool in Xvfb xdotool openbox xmessage; do
 done
 work=$(mktemp -d)
 pids=()
+. "$(dirname "$0")/end-processes.sh"
 cleanup() {
+  end_processes
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
   rm -rf "$work"
 }

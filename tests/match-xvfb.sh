@@ -16,7 +16,9 @@ done
 work=$(mktemp -d)
 xvfb_pid=""
 game_pid=""
+. "$(dirname "$0")/end-processes.sh"
 cleanup() {
+  end_processes
   [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$work"

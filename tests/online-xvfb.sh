@@ -28,7 +28,9 @@ done
 work=$(mktemp -d)
 mkdir "$work/a" "$work/b"
 pids=()
+. "$(dirname "$0")/end-processes.sh"
 cleanup() {
+  end_processes
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
   rm -rf "$work"
 }

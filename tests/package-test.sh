@@ -11,7 +11,8 @@ for tool in desktop-file-validate appstreamcli lintian cpack dpkg-deb apt-get py
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (scripts/install-deps test installs it)"; exit 1; }
 done
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/end-processes.sh"
+trap 'end_processes; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 # The install tree.

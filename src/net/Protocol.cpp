@@ -74,6 +74,14 @@ bool LineupValid(const Message &M) {
     return Count[0] >= 1 && Count[1] >= 1 && PeopleValid;
 }
 
+bool TickValid(int32_t Tick) {
+    return Tick >= 0 && Tick <= MaxTick;
+}
+
+bool PlaceValid(const Message &M) {
+    return M.Screen <= MaxScreen && M.Segment <= MaxSegment;
+}
+
 } // namespace
 
 std::vector<uint8_t> Encode(const Message &Out) {
@@ -112,6 +120,7 @@ std::vector<uint8_t> Encode(const Message &Out) {
         }
         break;
     case Kind::Checksum:
+    case Kind::Finish:
         W.U16(Out.Screen);
         W.U16(Out.Segment);
         W.U32(uint32_t(Out.Frame));
@@ -130,7 +139,7 @@ std::vector<uint8_t> Encode(const Message &Out) {
 }
 
 bool Decode(const uint8_t *Bytes, size_t Size, Message &In) {
-    if (Bytes == nullptr || Size < 8 || Size > 512) {
+    if (Bytes == nullptr || Size < 8 || Size > LargestMessage) {
         return false;
     }
     Reader R(Bytes, Size);
@@ -141,14 +150,19 @@ bool Decode(const uint8_t *Bytes, size_t Size, Message &In) {
     In.Version = R.U8();
     const uint8_t Type = R.U8();
     In.Session = R.U32();
-    // Only the handshake is read across versions, so that another version can be told so.
-    if (In.Version != ProtocolVersion && Type != uint8_t(Kind::Hello) && Type != uint8_t(Kind::Refuse)) {
+    // Only the handshake is read across versions, so that another version can be told so: its
+    // first fields, whatever a newer build has put after them.
+    const bool Foreign = In.Version != ProtocolVersion;
+    if (Foreign && Type != uint8_t(Kind::Hello) && Type != uint8_t(Kind::Refuse)) {
         return false;
     }
     switch (Type) {
     case uint8_t(Kind::Hello):
         In.Type = Kind::Hello;
         In.Fingerprint = R.U32();
+        if (Foreign) {
+            return R.Ok;
+        }
         break;
     case uint8_t(Kind::Welcome):
         In.Type = Kind::Welcome;
@@ -168,6 +182,13 @@ bool Decode(const uint8_t *Bytes, size_t Size, Message &In) {
     case uint8_t(Kind::Refuse):
         In.Type = Kind::Refuse;
         In.Reason = Refusal(R.U8());
+        if (Foreign && R.Ok) {
+            // A reason this build does not know is still a refusal: of another build.
+            if (In.Reason != Refusal::Full) {
+                In.Reason = Refusal::OtherBuild;
+            }
+            return true;
+        }
         if (In.Reason != Refusal::OtherBuild && In.Reason != Refusal::Full) {
             return false;
         }
@@ -180,7 +201,8 @@ bool Decode(const uint8_t *Bytes, size_t Size, Message &In) {
         In.SenderFrame = int32_t(R.U32());
         In.First = int32_t(R.U32());
         In.Count = R.U8();
-        if (In.Count > MaxInputs || In.Ack < 0 || In.SenderFrame < 0 || In.First < 0) {
+        if (In.Count > MaxInputs || !TickValid(In.Ack) || !TickValid(In.SenderFrame) || !TickValid(In.First) ||
+            In.First + In.Count > MaxTick || !PlaceValid(In)) {
             return false;
         }
         for (int I = 0; I < In.Count; ++I) {
@@ -188,12 +210,13 @@ bool Decode(const uint8_t *Bytes, size_t Size, Message &In) {
         }
         break;
     case uint8_t(Kind::Checksum):
-        In.Type = Kind::Checksum;
+    case uint8_t(Kind::Finish):
+        In.Type = Kind(Type);
         In.Screen = R.U16();
         In.Segment = R.U16();
         In.Frame = int32_t(R.U32());
         In.Value = R.U32();
-        if (In.Frame < 0) {
+        if (!TickValid(In.Frame) || !PlaceValid(In)) {
             return false;
         }
         break;
@@ -202,10 +225,16 @@ bool Decode(const uint8_t *Bytes, size_t Size, Message &In) {
         In.Type = Kind(Type);
         In.Screen = R.U16();
         In.Segment = R.U16();
+        if (!PlaceValid(In)) {
+            return false;
+        }
         break;
     case uint8_t(Kind::Bye):
         In.Type = Kind::Bye;
         In.Frame = int32_t(R.U32());
+        if (!TickValid(In.Frame)) {
+            return false;
+        }
         break;
     default:
         return false;

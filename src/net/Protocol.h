@@ -1,5 +1,10 @@
 // The messages two machines exchange, and their bytes on the wire. Decoding trusts nothing: a
-// datagram that is short, long, of another program or of another session is refused whole.
+// datagram that is short, long, of another program or of another session is refused whole, and so
+// is a number a peer sends that could overflow when the game counts on from it.
+//
+// The first 8 bytes of every message never change: the mark, the version, the kind, the session.
+// Nor do the first fields of Hello (the fingerprint) and Refuse (the reason): a newer build may add
+// fields after them, and this one still reads who is knocking, and why it was turned away.
 #pragma once
 
 #include <cstddef>
@@ -11,8 +16,15 @@
 namespace Wire {
 
 constexpr uint16_t Magic = 0x5A42;     // the game's mark on every message
-constexpr uint8_t ProtocolVersion = 2; // changes whenever a message changes
+constexpr uint8_t ProtocolVersion = 3; // changes whenever a message changes
 constexpr int MaxInputs = 64;          // unacknowledged inputs one message can carry
+constexpr size_t LargestMessage = 512; // no message is longer
+// The largest tick, acknowledgement or segment a peer may name: far beyond any match (a tick
+// every 33 ms for six days), and far enough below the limit of an int32_t that the game can add
+// the inputs of a message, a window or a delay to it without overflow.
+constexpr int32_t MaxTick = 1 << 24;
+constexpr uint16_t MaxSegment = 1 << 14;
+constexpr uint16_t MaxScreen = 1 << 14;
 
 enum class Kind : uint8_t {
     Hello = 1,   // guest to host: my protocol and build
@@ -23,6 +35,7 @@ enum class Kind : uint8_t {
     Bye = 6,
     Resume = 7, // reliable: a paused match goes on
     Leave = 8,  // reliable: Escape ended the match
+    Finish = 9, // reliable: the last tick of a match on the sender, and its checksum
 };
 
 enum class Refusal : uint8_t { None = 0, OtherBuild = 1, Full = 2 };
@@ -50,7 +63,7 @@ struct Message {
     int32_t First = 0;       // the tick of Inputs[0]
     uint8_t Count = 0;
     PadInput Inputs[MaxInputs] = {};
-    // Checksum.
+    // Checksum, Finish, Bye.
     int32_t Frame = 0;
     uint32_t Value = 0;
 };

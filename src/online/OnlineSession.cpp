@@ -1,226 +1,147 @@
 #include "online/OnlineSession.h"
 
+#include <chrono>
+#include <cstdio>
+
 #include "assets/Designs.h"
-#include "records/BasCmnDef.h"
 #include "match/Match.h"
+#include "net/EnetTransport.h"
 #include "online/FrmOnline.h"
-#include "online/RollbackMatch.h"
-#include "platform/Keyboard.h"
 #include "platform/Toolkit.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr auto Silence = std::chrono::seconds(5);
-// A guest gives up on a host that does not answer sooner than that, so that it has said so within
-// 5 s of being started, its own start-up included.
-constexpr auto JoinPatience = std::chrono::milliseconds(4000);
 constexpr uint32_t WaitingTick = 100; // milliseconds between two looks of the waiting window
 
-const char *const OtherBuild = "the other machine runs another build of the game: both must run the same one";
+// When the program started, on the transport's clock: a guest's patience counts from there, so
+// that whatever start-up took, it has said within 5 s that nobody answered.
+const auto ProgramStart = std::chrono::steady_clock::now();
+
+uint64_t StartMillis() {
+    using namespace std::chrono;
+    return uint64_t(duration_cast<milliseconds>(ProgramStart.time_since_epoch()).count());
+}
 
 } // namespace
 
 OnlineSession::OnlineSession(const SessionOptions &Chosen)
-    : Options(Chosen), Stage(Chosen.Role == SessionOptions::Roles::None ? Stages::Over : Stages::Idle) {}
+    : Options(Chosen), Started(Chosen.Role == SessionOptions::Roles::None) {}
 
 OnlineSession::~OnlineSession() {
-    if (Stage != Stages::Over && Stage != Stages::Idle) {
-        Wire::Message Bye;
-        Bye.Type = Wire::Kind::Bye;
-        Bye.Session = SessionId;
-        Link.Send(Bye, true);
+    if (Net != nullptr && Net->Stage() != NetSession::Stages::Over) {
+        Net->Leave();
     }
-    End("");
+    Finish();
 }
 
-void OnlineSession::End(const std::string &Why) {
+// The core's session is over: its reason becomes the notice, and the connection goes.
+void OnlineSession::Finish() {
+    if (Net == nullptr) {
+        return;
+    }
     if (Watching) {
-        StopWakingOnSocket(Link.Socket());
+        StopWakingOnSocket(Link->Socket());
         Watching = false;
     }
-    Link.Close();
-    if (Stage != Stages::Over && !Why.empty()) {
-        Notice = Why;
+    if (Notice.empty()) {
+        Notice = Net->Why();
     }
-    Stage = Stages::Over;
+    Select.reset();
+    Match.reset();
+    Net.reset();
+    Link.reset();
+}
+
+// Everything that has arrived, and the lines the session has to say while it goes on.
+void OnlineSession::Service() {
+    if (Net == nullptr) {
+        return;
+    }
+    Net->Service();
+    for (std::string Line = Net->TakeNote(); !Line.empty(); Line = Net->TakeNote()) {
+        std::fprintf(stderr, "Zorbump: %s\n", Line.c_str());
+    }
     if (Select != nullptr) {
-        Select->Stop();
-    }
-    if (Waiting != nullptr) {
-        Waiting->Unload();
+        Select->Pump();
     }
 }
 
 // Starts listening or connecting, and waits in the online window for the handshake to end.
 void OnlineSession::Start() {
+    Started = true;
     std::string Error;
     const bool Hosting = Options.Role == SessionOptions::Roles::Host;
-    if (Hosting ? !Link.Listen(Options.Port, Error) : !Link.Connect(Options.Address, Options.Port, Error)) {
-        End(Error);
+    const std::string Place = Options.Address + ":" + std::to_string(Options.Port);
+    Link = Hosting ? EnetTransport::Listen(Options.Port, Error) : EnetTransport::Connect(Options.Address, Options.Port, Error);
+    if (Link == nullptr) {
+        Notice = Error;
         return;
     }
-    Fingerprint = SimulationFingerprint();
-    if (Hosting) {
-        // The session's number, on every message after the handshake: a stray datagram of an
-        // earlier session is not taken for one of this.
-        SessionId = uint32_t(Clock::now().time_since_epoch().count()) | 1u;
-    }
-    Stage = Stages::Connecting;
-    Started = Clock::now();
-    WakeOnSocket(Link.Socket(), [this] { Service(); });
+    Wire::Message Welcome;
+    // The session's number, on every message after the handshake: a stray datagram of an earlier
+    // session is not taken for one of this.
+    Welcome.Session = uint32_t(std::chrono::steady_clock::now().time_since_epoch().count()) | 1u;
+    Net = std::make_unique<NetSession>(*Link, Hosting, SimulationFingerprint(), Welcome, StartMillis());
+    Net->Place = " at " + Place;
+    WakeOnSocket(Link->Socket(), [this] { Service(); });
     Watching = true;
-    const std::string Line =
-        Hosting ? "Waiting for the other player on UDP port " + std::to_string(Options.Port) + " - Escape gives up"
-                : "Connecting to " + Options.Address + ":" + std::to_string(Options.Port) + " - Escape gives up";
-    Frm_Online Window(Line, WaitingTick, [this] { Service(); });
-    Waiting = &Window;
+    const std::string Line = Hosting ? "Waiting for the other player on UDP port " + std::to_string(Options.Port) +
+                                           " - Escape gives up"
+                                     : "Connecting to " + Place + " - Escape gives up";
+    Frm_Online Window(Line, WaitingTick, [this, &Window] {
+        Service();
+        if (Net->Stage() != NetSession::Stages::Connecting) {
+            Window.Unload();
+        }
+    });
     Window.ShowModal();
-    Waiting = nullptr;
-    if (Stage == Stages::Connecting) {
-        End(""); // given up, or the program is ending
+    if (Net->Stage() == NetSession::Stages::Connecting) {
+        Net->Leave(); // given up, or the program is ending
     }
-}
-
-void OnlineSession::Service() {
-    if (Stage == Stages::Idle || Stage == Stages::Over) {
-        return;
-    }
-    for (;;) {
-        Wire::Message In;
-        const NetLink::Happening What = Link.Poll(0, In);
-        if (What == NetLink::Happening::Nothing) {
-            break;
-        }
-        if (Stage == Stages::Connecting) {
-            Handshake(What, In);
-        } else if (What == NetLink::Happening::Lost) {
-            End("connection lost");
-        } else if (What == NetLink::Happening::Received && In.Session == SessionId) {
-            Heard = Clock::now();
-            Route(In);
-        }
-        if (Stage == Stages::Over) {
-            return;
-        }
-    }
-    const auto Now = Clock::now();
-    if (Stage == Stages::Connecting) {
-        if (Options.Role == SessionOptions::Roles::Guest && Now - Started > JoinPatience) {
-            End("nobody answered at " + Options.Address + ":" + std::to_string(Options.Port));
-        }
-    } else if (Now - Heard > Silence) {
-        End("connection lost");
-    }
-}
-
-// The guest says who it is; the host answers with the session's number, or a refusal.
-void OnlineSession::Handshake(NetLink::Happening What, const Wire::Message &In) {
-    const bool Hosting = Options.Role == SessionOptions::Roles::Host;
-    if (What == NetLink::Happening::Connected && !Hosting) {
-        Wire::Message Hello;
-        Hello.Type = Wire::Kind::Hello;
-        Hello.Fingerprint = Fingerprint;
-        Link.Send(Hello, true);
-        return;
-    }
-    if (What == NetLink::Happening::Lost) {
-        // A guest that left before the handshake ended: the host waits for another.
-        if (!Hosting) {
-            End("the host closed the connection");
-        }
-        return;
-    }
-    if (What != NetLink::Happening::Received) {
-        return;
-    }
-    if (In.Type == Wire::Kind::Refuse) {
-        End(In.Reason == Wire::Refusal::Full ? "that game already has two players" : OtherBuild);
-        return;
-    }
-    if (In.Type != (Hosting ? Wire::Kind::Hello : Wire::Kind::Welcome)) {
-        return;
-    }
-    if (In.Version != Wire::ProtocolVersion || In.Fingerprint != Fingerprint) {
-        // Refused on both sides: the other machine is told why, and so is this one's player.
-        Wire::Message No;
-        No.Type = Wire::Kind::Refuse;
-        No.Reason = Wire::Refusal::OtherBuild;
-        Link.Send(No, true);
-        End(OtherBuild);
-        return;
-    }
-    if (Hosting) {
-        Wire::Message Welcome;
-        Welcome.Type = Wire::Kind::Welcome;
-        Welcome.Session = SessionId;
-        Welcome.Fingerprint = Fingerprint;
-        Link.Send(Welcome, true);
-    } else {
-        SessionId = In.Session;
-    }
-    Stage = Stages::Agreed;
-    Heard = Clock::now();
-    if (Waiting != nullptr) {
-        Waiting->Unload();
-    }
-}
-
-// A message of the session, to the screen it belongs to.
-void OnlineSession::Route(const Wire::Message &In) {
-    if (In.Type == Wire::Kind::Bye) {
-        End("the other player left");
-        return;
-    }
-    if (Stage == Stages::Match) {
-        if (In.Screen == Screen) {
-            Match->Receive(In);
-        } else if (In.Screen > Screen) {
-            Match->OtherMovedOn();
-        }
-    } else if (Stage == Stages::Select && In.Screen == Screen && In.Type == Wire::Kind::Inputs) {
-        Select->Receive(In);
+    if (Over()) {
+        Finish();
     }
 }
 
 bool OnlineSession::PrepareMatch() {
-    if (Stage == Stages::Idle) {
+    if (!Started) {
         Start();
         if (ProgramEnding()) {
             return false;
         }
-        if (Stage == Stages::Agreed) {
-            Screen = 0;
-        }
-    } else if (Stage == Stages::Match) {
+        Screen = 0;
+    } else if (Match != nullptr) {
         Screen = uint16_t(Screen + 1);
     }
-    if (Stage == Stages::Agreed || Stage == Stages::Match) {
+    if (!Over()) {
         // The shared select screen, its inputs taken from now on, also while a notice is read.
         Match.reset();
-        Stage = Stages::Select;
-        Select = std::make_unique<SharedSelect>(
-            Link, SessionId, Screen, Local(), [this] { Service(); }, [this] { return Stage != Stages::Select; });
+        Select = std::make_unique<SharedSelect>(*Net, Screen, Local());
     }
     SayNotice();
-    if (!ProgramEnding() && Stage != Stages::Select) {
+    if (!ProgramEnding() && Over()) {
+        Finish();
         SayNotice(); // the session ended while the last match's notice was read
     }
-    if (ProgramEnding() || Stage != Stages::Select) {
+    if (ProgramEnding() || Over()) {
         return false;
     }
     const bool Chosen = Select->Run();
     Select.reset();
     if (!Chosen) {
         // The session or the program ended while the select screen was up.
+        Finish();
         if (!ProgramEnding()) {
             SayNotice();
         }
         return false;
     }
     Screen = uint16_t(Screen + 1);
-    Stage = Stages::Match;
-    Match = std::make_unique<SharedMatch>(Link, SessionId, Screen, Local(), Options.Delay);
+    SharedMatch::Play How;
+    How.Local = Local();
+    How.Delay = Options.Delay;
+    How.Screen = Screen;
+    Match = std::make_unique<SharedMatch>(*Net, How);
     return true;
 }
 
@@ -239,7 +160,8 @@ void OnlineSession::BeginMatch() {
 
 bool OnlineSession::MatchTick() {
     Service();
-    if (Stage != Stages::Match) {
+    if (Match == nullptr || Over()) {
+        Finish();
         return false;
     }
     if (!Match->Tick()) {
@@ -250,7 +172,7 @@ bool OnlineSession::MatchTick() {
 }
 
 bool OnlineSession::MatchKey(int16_t KeyCode) {
-    if (Stage != Stages::Match) {
+    if (Match == nullptr || Over()) {
         return false;
     }
     return Match->Key(KeyCode);

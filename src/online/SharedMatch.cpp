@@ -3,59 +3,106 @@
 #include <algorithm>
 
 #include "assets/Designs.h"
-#include "records/BasCmnDef.h"
 #include "match/Match.h"
+#include "net/Pacing.h"
+#include "platform/Keyboard.h"
 #include "platform/Random.h"
+#include "records/BasCmnDef.h"
 
 namespace {
 
-constexpr int64_t ChecksumEvery = 30;  // confirmed ticks between two comparisons of the state
-constexpr int32_t SlowerTick = 37;     // milliseconds, while this machine runs ahead
-constexpr int32_t AheadAllowed = 2;    // ticks ahead of the other machine before slowing down
 constexpr uint64_t MatchSeedStep = 0x9E3779B97F4A7C15ULL;
 
 } // namespace
 
-SharedMatch::SharedMatch(NetLink &Connection, uint32_t Id, uint16_t MatchScreen, int LocalPerson,
-                         int32_t InputDelay)
-    : Link(Connection), SessionId(Id), Screen(MatchScreen), Local(LocalPerson), Delay(InputDelay) {}
+SharedMatch::SharedMatch(NetSession &Session, Play Chosen) : Net(Session), How(std::move(Chosen)) {}
 
 void SharedMatch::Begin() {
     // Both machines draw the same random numbers: each match of a session from its own point of
     // the game's sequence, the first from where a fresh game starts.
     ResetRnd();
-    SeedRnd(RndPosition() + MatchSeedStep * (Screen / 2));
+    SeedRnd(RndPosition() + MatchSeedStep * (How.Screen / 2));
     StartMatch();
     StartSegment();
 }
 
+void SharedMatch::BeginAsStarted() {
+    StartSegment();
+}
+
 void SharedMatch::StartSegment() {
-    Game = std::make_unique<RollbackMatch>(nullptr, true);
-    Session = std::make_unique<RollbackSession>(*Game, Local, Delay);
+    if (Session != nullptr) {
+        EarlierRollbacks += Session->Rollbacks;
+    }
+    Game = std::make_unique<RollbackMatch>(How.Trace, How.Heard);
+    Session = std::make_unique<RollbackSession>(*Game, How.Local, How.Delay);
     Confirmed = 0;
     TheyHave = 0;
     TheirFrame = 0;
     SpacePressed = false;
 }
 
-bool SharedMatch::Tick() {
-    if (Over) {
-        return false;
+void SharedMatch::Stop(Ends Why) {
+    if (Ending == Ends::Playing) {
+        Ending = Why;
     }
-    if (!Waiting) {
-        // After the tick that won the match nothing more is run: it ends there once confirmed,
-        // or a correction shows it did not end.
-        if (Gl_ServeSide != MatchOver && Session->CanAdvance()) {
-            const PadInput Space = SpacePressed ? PadBits::Space : 0;
-            SpacePressed = false;
-            Session->AdvanceLocal(InputOfLetterKeys() | Space);
-        } else {
-            Session->Settle();
+}
+
+bool SharedMatch::Tick() {
+    Wire::Message In;
+    while (Ending == Ends::Playing && Net.Take(In, How.Screen)) {
+        if (In.Screen == How.Screen) {
+            Receive(In);
         }
     }
-    Confirm();
-    CompareChecksums();
-    if (Over) {
+    if (Net.LaterScreen(How.Screen)) {
+        Stop(Ends::Abandoned); // the other machine has gone on to a later screen
+    }
+    if (Ending == Ends::Playing && LastTick >= 0) {
+        // The last tick is confirmed here: the match is over once the other machine says it is
+        // over there at the same tick, with the same state.
+        if (Ledger.Differs() >= 0) {
+            Stop(Ends::Differed);
+        } else if (Ledger.TheirLast() == LastTick) {
+            Stop(Ends::Finished);
+        } else if (Ledger.TheirLast() >= 0) {
+            // Over there at another tick than here.
+            DifferAt = std::min(LastTick, Ledger.TheirLast());
+            Stop(Ends::Differed);
+        } else {
+            SendInputs(false);
+            return true;
+        }
+    }
+    if (Ending == Ends::Playing && !Waiting) {
+        // After the tick that ends the match nothing more is run: it ends there once confirmed,
+        // or a correction shows it did not end.
+        const bool AtEnd = Gl_ServeSide == MatchOver || (How.LastTick >= 0 && Base + Session->Frame() >= How.LastTick);
+        if (!AtEnd && Session->CanAdvance()) {
+            const PadInput Space = SpacePressed ? PadBits::Space : 0;
+            SpacePressed = false;
+            Session->AdvanceLocal((How.Input ? How.Input() : InputOfLetterKeys()) | Space);
+        } else {
+            StallCount += AtEnd ? 0 : 1;
+            Session->Settle();
+        }
+        Longest = std::max(Longest, Session->LongestRollback);
+    }
+    if (Ending == Ends::Playing) {
+        Confirm();
+    }
+    if (Ending == Ends::Differed && Difference.empty()) {
+        Difference = "the two machines' games differ at tick " +
+                     std::to_string(Ledger.Differs() >= 0 ? Ledger.Differs() : DifferAt) + ": the match was stopped";
+        // The other machine learns it too: our last tick, which it will find is not its own.
+        if (LastTick < 0) {
+            Wire::Message Last = Stamped(Wire::Kind::Finish);
+            Last.Frame = int32_t(Base + Confirmed);
+            Last.Value = Confirmed > 0 ? Game->After(Confirmed - 1).Checksum : 0;
+            Net.Send(Last, true);
+        }
+    }
+    if (Ending != Ends::Playing) {
         // What the other machine may still need to confirm the last tick, sure to arrive.
         SendInputs(true);
         return false;
@@ -65,21 +112,24 @@ bool SharedMatch::Tick() {
 }
 
 bool SharedMatch::Key(int16_t KeyCode) {
+    if (Ending != Ends::Playing) {
+        return false;
+    }
     if (KeyCode == VK_ESCAPE) {
-        Link.Send(Stamped(Wire::Kind::Leave), true);
-        Over = true;
+        Net.Send(Stamped(Wire::Kind::Leave), true);
+        Stop(Ends::Left);
         return false;
     }
     if (KeyCode == VK_SPACE) {
         if (Waiting) {
             Waiting = false;
             ResumedSegment = std::max<int32_t>(ResumedSegment, Segment);
-            Link.Send(Stamped(Wire::Kind::Resume), true);
+            Net.Send(Stamped(Wire::Kind::Resume), true);
         } else {
             SpacePressed = true;
         }
     }
-    return !Over;
+    return true;
 }
 
 void SharedMatch::Receive(const Wire::Message &In) {
@@ -87,12 +137,17 @@ void SharedMatch::Receive(const Wire::Message &In) {
     case Wire::Kind::Inputs:
         if (In.Segment == Segment) {
             ReceiveInputs(*Session, In);
-            TheyHave = std::max(TheyHave, In.Ack);
+            // Never more than we have sent: a peer's word is no reason to skip inputs.
+            TheyHave = std::max(TheyHave, std::min(In.Ack, Session->LocalKnownThrough()));
             TheirFrame = std::max(TheirFrame, In.SenderFrame);
         }
         break;
     case Wire::Kind::Checksum:
-        TheirSums[In.Frame] = In.Value;
+    case Wire::Kind::Finish:
+        Ledger.Theirs(In.Frame, In.Value, In.Type == Wire::Kind::Finish);
+        if (Ledger.Differs() >= 0) {
+            Stop(Ends::Differed);
+        }
         break;
     case Wire::Kind::Resume:
         ResumedSegment = std::max<int32_t>(ResumedSegment, In.Segment);
@@ -101,7 +156,7 @@ void SharedMatch::Receive(const Wire::Message &In) {
         }
         break;
     case Wire::Kind::Leave:
-        Over = true;
+        Stop(Ends::Left);
         break;
     default:
         break;
@@ -109,35 +164,53 @@ void SharedMatch::Receive(const Wire::Message &In) {
 }
 
 uint32_t SharedMatch::TickInterval() const {
-    // The other machine's tick now: the last it told us, plus the ticks it has run since.
-    const int32_t TheirsNow = TheirFrame + int32_t(Link.RoundTripMillis() / 2 / MatchTickInterval);
-    return !Waiting && Session->Frame() - TheirsNow > AheadAllowed ? SlowerTick : MatchTickInterval;
+    return Waiting ? MatchTickInterval
+                   : Pacing::NextInterval(Session->Frame(), TheirFrame, Net.RoundTripMillis(), MatchTickInterval);
 }
 
-// Every tick run with both machines' inputs, and never to be run again, is final: checked, and
-// acted on when it won the match or paused it.
+// Every tick run with both machines' inputs, and never to be run again, is final: handed on,
+// checked, and acted on when it ends the match or pauses it.
 void SharedMatch::Confirm() {
     int32_t Final = std::min(Session->Frame(), Session->RemoteKnownThrough());
     if (Session->PendingFrom() >= 0) {
         Final = std::min(Final, Session->PendingFrom());
     }
-    while (!Over && Confirmed < Final) {
+    while (Ending == Ends::Playing && LastTick < 0 && Confirmed < Final) {
         const int32_t Frame = Confirmed++;
         const RollbackMatch::Outcome &Out = Game->After(Frame);
         const int64_t Tick = Base + Frame + 1;
-        if (Tick % ChecksumEvery == 0) {
-            OurSums[Tick] = Out.Checksum;
+        if (How.Confirmed) {
+            How.Confirmed(Tick, Out);
+        }
+        Ledger.Ours(Tick, Out.Checksum);
+        if (ChecksumLedger::Due(Tick)) {
             Wire::Message Sum = Stamped(Wire::Kind::Checksum);
             Sum.Frame = int32_t(Tick);
             Sum.Value = Out.Checksum;
-            Link.Send(Sum, true);
+            Net.Send(Sum, true);
         }
-        if (Out.Over) {
-            Over = true;
+        if (Ledger.Differs() >= 0) {
+            Stop(Ends::Differed);
+        } else if (Out.Over || Tick == How.LastTick || Tick == Ledger.TheirLast()) {
+            Finish(Tick, Out.Checksum);
         } else if (((Session->LocalInput(Frame) | Session->RemoteInput(Frame)) & PadBits::Space) != 0) {
             PauseAfter(Frame);
             return;
         }
+    }
+}
+
+void SharedMatch::Finish(int64_t Tick, uint32_t Checksum) {
+    LastTick = Tick;
+    Wire::Message Last = Stamped(Wire::Kind::Finish);
+    Last.Frame = int32_t(Tick);
+    Last.Value = Checksum;
+    Net.Send(Last, true);
+    SendInputs(true);
+    if (Ledger.Differs() >= 0) {
+        Stop(Ends::Differed);
+    } else if (Ledger.TheirLast() == Tick) {
+        Stop(Ends::Finished);
     }
 }
 
@@ -147,8 +220,8 @@ void SharedMatch::PauseAfter(int32_t Frame) {
     Session->Settle();
     Game->LoadFrame(Frame);
     PadInput Inputs[2];
-    Inputs[Local] = Session->LocalInput(Frame);
-    Inputs[1 - Local] = Session->RemoteInput(Frame);
+    Inputs[How.Local] = Session->LocalInput(Frame);
+    Inputs[1 - How.Local] = Session->RemoteInput(Frame);
     Game->AdvanceFrame(Frame, Inputs, true);
     SendInputs(true);
     Base += Frame + 1;
@@ -157,36 +230,17 @@ void SharedMatch::PauseAfter(int32_t Frame) {
     Waiting = ResumedSegment < Segment;
 }
 
-void SharedMatch::CompareChecksums() {
-    for (auto It = TheirSums.begin(); It != TheirSums.end();) {
-        const auto Ours = OurSums.find(It->first);
-        if (Ours == OurSums.end()) {
-            ++It;
-            continue;
-        }
-        if (Ours->second != It->second && !Over) {
-            Difference = "the two machines' games differ at tick " + std::to_string(It->first) +
-                         ": the match was stopped";
-            Over = true;
-        }
-        OurSums.erase(Ours);
-        It = TheirSums.erase(It);
-    }
-}
-
 Wire::Message SharedMatch::Stamped(Wire::Kind Type) const {
     Wire::Message Out;
     Out.Type = Type;
-    Out.Session = SessionId;
-    Out.Screen = Screen;
+    Out.Screen = How.Screen;
     Out.Segment = Segment;
     return Out;
 }
 
 void SharedMatch::SendInputs(bool Reliable) {
     Wire::Message Out = InputsMessage(*Session, TheyHave);
-    Out.Session = SessionId;
-    Out.Screen = Screen;
+    Out.Screen = How.Screen;
     Out.Segment = Segment;
-    Link.Send(Out, Reliable);
+    Net.Send(Out, Reliable);
 }

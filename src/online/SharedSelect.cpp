@@ -13,10 +13,8 @@ constexpr int32_t TicksAhead = 2; // ticks this machine may sample before the ot
 
 } // namespace
 
-SharedSelect::SharedSelect(NetLink &Connection, uint32_t Id, uint16_t SelectScreen, int LocalPerson,
-                           std::function<void()> ServiceLink, std::function<bool()> SessionEnded)
-    : Link(Connection), SessionId(Id), Screen(SelectScreen), Local(LocalPerson), Service(std::move(ServiceLink)),
-      Ended(std::move(SessionEnded)), Inputs(Nothing, LocalPerson, 0) {}
+SharedSelect::SharedSelect(NetSession &Session, uint16_t SelectScreen, int LocalPerson)
+    : Net(Session), Screen(SelectScreen), Local(LocalPerson), Inputs(Nothing, LocalPerson, 0) {}
 
 bool SharedSelect::Run() {
     // Every match of the session starts from the state a fresh game starts from.
@@ -26,25 +24,28 @@ bool SharedSelect::Run() {
     Window = &Select;
     Select.ShowModal();
     Window = nullptr;
-    return Chosen && !ProgramEnding() && !Ended();
+    return Chosen && !ProgramEnding() && Net.Stage() != NetSession::Stages::Over;
 }
 
-void SharedSelect::Receive(const Wire::Message &In) {
-    ReceiveInputs(Inputs, In);
-    TheyHave = std::max(TheyHave, In.Ack);
+void SharedSelect::Pump() {
+    Wire::Message In;
+    while (Net.Take(In, Screen)) {
+        if (In.Screen == Screen && In.Type == Wire::Kind::Inputs) {
+            ReceiveInputs(Inputs, In);
+            TheyHave = std::max(TheyHave, std::min(In.Ack, Inputs.LocalKnownThrough()));
+        }
+    }
+    if (Window != nullptr && Net.Stage() == NetSession::Stages::Over) {
+        Window->Unload(); // the session has ended: the screen closes
+        return;
+    }
     RunTicks();
 }
 
-void SharedSelect::Stop() {
-    if (Window != nullptr) {
-        Window->Unload();
-    }
-}
-
 void SharedSelect::SelectTimer(Frm_Select &Select) {
-    Service();
-    if (Ended()) {
-        Select.Unload();
+    Net.Service();
+    Pump();
+    if (!Select.Loaded()) {
         return;
     }
     if (Inputs.Frame() - Ran < TicksAhead) {
@@ -87,7 +88,6 @@ void SharedSelect::RunTicks() {
 
 void SharedSelect::SendInputs(bool Reliable) {
     Wire::Message Out = InputsMessage(Inputs, TheyHave);
-    Out.Session = SessionId;
     Out.Screen = Screen;
-    Link.Send(Out, Reliable);
+    Net.Send(Out, Reliable);
 }

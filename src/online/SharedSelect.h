@@ -5,27 +5,22 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 
-#include "net/Link.h"
 #include "net/Protocol.h"
 #include "net/Rollback.h"
+#include "net/Session.h"
 #include "select/FrmSelect.h"
 
 class SharedSelect final : public SelectPace {
   public:
-    // Service handles what has arrived before each tick; Ended tells whether the session has ended.
-    SharedSelect(NetLink &Link, uint32_t Session, uint16_t Screen, int Local, std::function<void()> Service,
-                 std::function<bool()> Ended);
+    SharedSelect(NetSession &Net, uint16_t Screen, int Local);
 
     // Shows the select screen until the line-up is chosen on both machines (true), or the session
     // or the program ends.
     bool Run();
-    // An Inputs message of this screen.
-    void Receive(const Wire::Message &In);
-    // The session has ended: the screen closes.
-    void Stop();
+    // Takes what has arrived for this screen, and runs every tick it completes.
+    void Pump();
 
     void SelectTimer(Frm_Select &Window) override;
     bool SelectKey(int16_t KeyCode) override;
@@ -34,12 +29,9 @@ class SharedSelect final : public SelectPace {
     void RunTicks();
     void SendInputs(bool Reliable);
 
-    NetLink &Link;
-    uint32_t SessionId;
+    NetSession &Net;
     uint16_t Screen;
     int Local;
-    std::function<void()> Service;
-    std::function<bool()> Ended;
 
     // The inputs are kept and exchanged as a match's are; the ticks need no rollback.
     struct NoGame final : RollbackGame {

@@ -26,48 +26,53 @@ constexpr SDL_Scancode KeypadDigits[10] = {
 } // namespace
 
 int16_t VirtualKeyOf(const SDL_Keysym &Key) {
+    const SDL_Scancode Code = Key.scancode;
     for (int16_t Digit = 0; Digit < 10; ++Digit) {
-        if (Key.scancode == KeypadDigits[Digit]) {
+        if (Code == KeypadDigits[Digit]) {
             return static_cast<int16_t>(VK_NUMPAD0 + Digit);
         }
     }
-    if (Key.sym >= SDLK_a && Key.sym <= SDLK_z) {
-        return static_cast<int16_t>('A' + (Key.sym - SDLK_a));
+    if (Code >= SDL_SCANCODE_A && Code <= SDL_SCANCODE_Z) {
+        return static_cast<int16_t>('A' + (Code - SDL_SCANCODE_A));
     }
-    if (Key.sym >= SDLK_0 && Key.sym <= SDLK_9) {
-        return static_cast<int16_t>('0' + (Key.sym - SDLK_0));
+    // The digit row runs 1 to 9, then 0.
+    if (Code >= SDL_SCANCODE_1 && Code <= SDL_SCANCODE_9) {
+        return static_cast<int16_t>('1' + (Code - SDL_SCANCODE_1));
     }
-    if (Key.sym >= SDLK_F1 && Key.sym <= SDLK_F12) {
-        return static_cast<int16_t>(VK_F1 + (Key.sym - SDLK_F1));
+    if (Code == SDL_SCANCODE_0) {
+        return '0';
     }
-    switch (Key.sym) {
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER:
+    if (Code >= SDL_SCANCODE_F1 && Code <= SDL_SCANCODE_F12) {
+        return static_cast<int16_t>(VK_F1 + (Code - SDL_SCANCODE_F1));
+    }
+    switch (Code) {
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_KP_ENTER:
         return VK_RETURN;
-    case SDLK_ESCAPE:
+    case SDL_SCANCODE_ESCAPE:
         return VK_ESCAPE;
-    case SDLK_SPACE:
+    case SDL_SCANCODE_SPACE:
         return VK_SPACE;
-    case SDLK_BACKSPACE:
+    case SDL_SCANCODE_BACKSPACE:
         return VK_BACK;
-    case SDLK_TAB:
+    case SDL_SCANCODE_TAB:
         return VK_TAB;
-    case SDLK_LEFT:
+    case SDL_SCANCODE_LEFT:
         return VK_LEFT;
-    case SDLK_UP:
+    case SDL_SCANCODE_UP:
         return VK_UP;
-    case SDLK_RIGHT:
+    case SDL_SCANCODE_RIGHT:
         return VK_RIGHT;
-    case SDLK_DOWN:
+    case SDL_SCANCODE_DOWN:
         return VK_DOWN;
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT:
+    case SDL_SCANCODE_LSHIFT:
+    case SDL_SCANCODE_RSHIFT:
         return VK_SHIFT;
-    case SDLK_LCTRL:
-    case SDLK_RCTRL:
+    case SDL_SCANCODE_LCTRL:
+    case SDL_SCANCODE_RCTRL:
         return VK_CONTROL;
-    case SDLK_LALT:
-    case SDLK_RALT:
+    case SDL_SCANCODE_LALT:
+    case SDL_SCANCODE_RALT:
         return VK_MENU;
     default:
         return 0;
@@ -83,10 +88,13 @@ bool ScancodeHeld(SDL_Scancode Code) {
 
 bool ReadKeyboard(int32_t VirtualKey) {
     if (VirtualKey >= 'A' && VirtualKey <= 'Z') {
-        return ScancodeHeld(SDL_GetScancodeFromKey(SDLK_a + (VirtualKey - 'A')));
+        return ScancodeHeld(static_cast<SDL_Scancode>(SDL_SCANCODE_A + (VirtualKey - 'A')));
     }
-    if (VirtualKey >= '0' && VirtualKey <= '9') {
-        return ScancodeHeld(SDL_GetScancodeFromKey(SDLK_0 + (VirtualKey - '0')));
+    if (VirtualKey >= '1' && VirtualKey <= '9') {
+        return ScancodeHeld(static_cast<SDL_Scancode>(SDL_SCANCODE_1 + (VirtualKey - '1')));
+    }
+    if (VirtualKey == '0') {
+        return ScancodeHeld(SDL_SCANCODE_0);
     }
     if (VirtualKey >= VK_NUMPAD0 && VirtualKey < VK_NUMPAD0 + 10) {
         return ScancodeHeld(KeypadDigits[VirtualKey - VK_NUMPAD0]);

@@ -12,11 +12,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "match/Match.h"
-#include "net/Link.h"
+#include "net/EnetTransport.h"
+#include "net/Protocol.h"
 
 namespace {
 
@@ -29,10 +31,38 @@ int Report(const Wire::Message *Refusal) {
     return 0;
 }
 
+// The one connection of a guest, or the first of a host.
+struct Peer {
+    std::unique_ptr<EnetTransport> Net;
+    PeerId Other = NoPeer;
+    enum class Happening { Nothing, Connected, Received, Lost };
+    Happening Poll(uint32_t Millis, Wire::Message &In) {
+        const NetEvent Event = Net->Poll(Millis);
+        switch (Event.Type) {
+        case NetEvent::Kind::Connected:
+            if (Other == NoPeer) {
+                Other = Event.Peer;
+                return Happening::Connected;
+            }
+            return Happening::Nothing;
+        case NetEvent::Kind::Received:
+            return Event.Peer == Other && Wire::Decode(Event.Bytes.data(), Event.Bytes.size(), In)
+                       ? Happening::Received
+                       : Happening::Nothing;
+        case NetEvent::Kind::Lost:
+            return Event.Peer == Other ? Happening::Lost : Happening::Nothing;
+        case NetEvent::Kind::Nothing:
+            break;
+        }
+        return Happening::Nothing;
+    }
+    void Send(const Wire::Message &Out, bool Reliable) { Net->Send(Other, Wire::Encode(Out), Reliable); }
+};
+
 } // namespace
 
 // The guest's side of a session with a host that has welcomed it, as scripted above.
-int PlayDiffering(NetLink &Link, uint32_t Session) {
+int PlayDiffering(Peer &Link, uint32_t Session) {
     using Clock = std::chrono::steady_clock;
     uint16_t Screen = 0;
     std::vector<PadInput> Ours;
@@ -42,12 +72,12 @@ int PlayDiffering(NetLink &Link, uint32_t Session) {
     const auto Deadline = Clock::now() + std::chrono::seconds(60);
     while (Clock::now() < Deadline) {
         Wire::Message In;
-        const NetLink::Happening What = Link.Poll(5, In);
-        if (What == NetLink::Happening::Lost) {
+        const Peer::Happening What = Link.Poll(5, In);
+        if (What == Peer::Happening::Lost) {
             std::puts("the host left");
             return 1;
         }
-        if (What == NetLink::Happening::Received && In.Session == Session && In.Type == Wire::Kind::Inputs) {
+        if (What == Peer::Happening::Received && In.Session == Session && In.Type == Wire::Kind::Inputs) {
             if (In.Screen == 2) {
                 // A moment on the new select screen for the test to look at, then goodbye.
                 std::puts("back to the select screen");
@@ -60,7 +90,7 @@ int PlayDiffering(NetLink &Link, uint32_t Session) {
                 Bye.Type = Wire::Kind::Bye;
                 Bye.Session = Session;
                 Link.Send(Bye, true);
-                Link.Close();
+                Link.Net->Close();
                 return 0;
             }
             if (In.Screen == 1 && Screen == 0) {
@@ -125,31 +155,32 @@ int main(int Count, char **Arguments) {
     }
     const bool SameBuild = Mode == "third" || Mode == "differ";
     const uint32_t Fingerprint = SimulationFingerprint() ^ (SameBuild ? 0u : 0x00C0FFEEu);
-    NetLink Link;
+    Peer Link;
     std::string Error;
-    if (Hosting ? !Link.Listen(uint16_t(std::atoi(Arguments[2])), Error)
-                : !Link.Connect(Arguments[2], uint16_t(std::atoi(Arguments[3])), Error)) {
+    Link.Net = Hosting ? EnetTransport::Listen(uint16_t(std::atoi(Arguments[2])), Error)
+                       : EnetTransport::Connect(Arguments[2], uint16_t(std::atoi(Arguments[3])), Error);
+    if (Link.Net == nullptr) {
         std::fprintf(stderr, "zorbump-fakepeer: %s\n", Error.c_str());
         return 2;
     }
     const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(Hosting ? 30 : 8);
     while (std::chrono::steady_clock::now() < Deadline) {
         Wire::Message In;
-        const NetLink::Happening What = Link.Poll(20, In);
-        if (What == NetLink::Happening::Connected && !Hosting) {
+        const Peer::Happening What = Link.Poll(20, In);
+        if (What == Peer::Happening::Connected && !Hosting) {
             Wire::Message Hello;
             Hello.Type = Wire::Kind::Hello;
             Hello.Fingerprint = Fingerprint;
             Link.Send(Hello, true);
-        } else if (What == NetLink::Happening::Received && In.Type == Wire::Kind::Hello && Hosting) {
+        } else if (What == Peer::Happening::Received && In.Type == Wire::Kind::Hello && Hosting) {
             Wire::Message Welcome;
             Welcome.Type = Wire::Kind::Welcome;
             Welcome.Session = 12345;
             Welcome.Fingerprint = Fingerprint;
             Link.Send(Welcome, true);
-        } else if (What == NetLink::Happening::Received && In.Type == Wire::Kind::Refuse) {
+        } else if (What == Peer::Happening::Received && In.Type == Wire::Kind::Refuse) {
             return Report(&In);
-        } else if (What == NetLink::Happening::Received && In.Type == Wire::Kind::Welcome) {
+        } else if (What == Peer::Happening::Received && In.Type == Wire::Kind::Welcome) {
             return Mode == "differ" ? PlayDiffering(Link, In.Session) : Report(nullptr);
         }
     }

@@ -11,7 +11,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 command -v python3 >/dev/null || { echo "FAIL: python3 is not installed"; exit 1; }
 work=$(mktemp -d)
 pids=()
-cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done; rm -rf "$work"; }
+. "$(dirname "$0")/../end-processes.sh"
+cleanup() {
+  end_processes
+  rm -rf "$work"
+}
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; for f in "$work"/*.err; do [ -s "$f" ] && sed "s|^|  $(basename "$f"): |" "$f"; done; exit 1; }
 free_port() { python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }

@@ -14,7 +14,9 @@ export WINEPREFIX="$windows/wine prefix" WINEDEBUG=-all
 work=$(mktemp -d)
 mkdir "$work/a" "$work/b"
 pids=()
+. "$(dirname "$0")/../end-processes.sh"
 cleanup() {
+  end_processes
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
   wineserver -k 2>/dev/null
   rm -rf "$work"

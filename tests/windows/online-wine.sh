@@ -10,7 +10,8 @@ export WINEPREFIX="$windows/wine prefix" WINEDEBUG=-all
 [ -d "$WINEPREFIX" ] || { echo "FAIL: no Wine prefix in $WINEPREFIX (tests/windows/run-wine-tests makes it)"; exit 1; }
 work=$(mktemp -d)
 host_pid=""
-trap '[ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null; rm -rf "$work"' EXIT
+. "$(dirname "$0")/../end-processes.sh"
+trap 'end_processes; wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
 python3 - "$work" <<'PY'
 import random, sys
 for name, seed in (("host", 31), ("guest", 32)):

@@ -2,12 +2,18 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <malloc.h>
 #include <poll.h>
+#include <signal.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -15,6 +21,76 @@ namespace {
 // The X display connection of the first window, -1 until there is one (or on Wayland).
 int DisplayFd = -1;
 std::vector<int> Sockets;
+
+// SIGTERM and SIGINT end the program as closing it does, from the event loop: the handler only
+// writes a byte into this pipe, whose reading end every wait watches. A second signal ends the
+// program at once, the system's way.
+int EndPipe[2] = {-1, -1};
+volatile sig_atomic_t EndSignal = 0;
+
+void OnEndSignal(int Signal) {
+    const int Saved = errno;
+    EndSignal = Signal;
+    const char Byte = 1;
+    if (write(EndPipe[1], &Byte, 1) < 0) {
+        // The pipe is full: a byte is already waiting to be read, which is all the wait needs.
+    }
+    errno = Saved;
+}
+
+void CatchEndSignals() {
+    if (EndPipe[0] >= 0 || pipe2(EndPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return;
+    }
+    struct sigaction Action;
+    std::memset(&Action, 0, sizeof Action);
+    Action.sa_handler = OnEndSignal;
+    sigemptyset(&Action.sa_mask);
+    Action.sa_flags = SA_RESETHAND;
+    sigaction(SIGTERM, &Action, nullptr);
+    sigaction(SIGINT, &Action, nullptr);
+    // A write to a display or a peer that has gone fails with an error the program handles, rather
+    // than killing it unannounced.
+    signal(SIGPIPE, SIG_IGN);
+}
+
+// Whether a signal asked the program to end since the last look; empties the pipe.
+bool EndAsked() {
+    char Bytes[16];
+    while (EndPipe[0] >= 0 && read(EndPipe[0], Bytes, sizeof Bytes) > 0) {
+    }
+    return EndSignal != 0;
+}
+
+// Nothing can be shown or pressed any more: the program ends at once, touching nothing of the
+// display on its way out (Xlib's own handler would run the exit handlers, and closing a window on
+// a dead connection waits forever).
+[[noreturn]] void DisplayLost() {
+    static const char Line[] = "Zorbump: the display was lost\n";
+    if (write(STDERR_FILENO, Line, sizeof Line - 1) < 0) {
+        // Nowhere left to say it.
+    }
+    _exit(1);
+}
+
+int OnDisplayError(void *) {
+    DisplayLost();
+}
+
+// Xlib's handler of a broken connection, installed through the library SDL itself loads, so the
+// game links no X library of its own.
+void GuardDisplayConnection() {
+    void *Xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_LOCAL);
+    if (Xlib == nullptr) {
+        return;
+    }
+    using Handler = int (*)(void *);
+    using Setter = Handler (*)(Handler);
+    const auto SetHandler = reinterpret_cast<Setter>(dlsym(Xlib, "XSetIOErrorHandler"));
+    if (SetHandler != nullptr) {
+        SetHandler(OnDisplayError);
+    }
+}
 
 int DisplayConnection(SDL_Window *Window) {
 #if defined(SDL_VIDEO_DRIVER_X11)
@@ -47,9 +123,11 @@ bool PrepareSystem(std::string &Error) {
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     // Only a real screen will do: without one, SDL would fall back to drawing nowhere, and the game
     // would run unseen.
-    if (std::getenv("SDL_VIDEODRIVER") == nullptr) {
+    const char *Driver = std::getenv("SDL_VIDEODRIVER");
+    if (Driver == nullptr) {
         if (Set("DISPLAY")) {
             SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+            Driver = "x11";
         } else if (Set("WAYLAND_DISPLAY")) {
             SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
         } else {
@@ -57,6 +135,13 @@ bool PrepareSystem(std::string &Error) {
             return false;
         }
     }
+    if (std::strcmp(Driver, "x11") == 0) {
+        GuardDisplayConnection();
+    }
+    // The game's own handlers, not SDL's: SDL's only mark a quit for the next look at its events,
+    // which a wait on the display connection does not make.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    CatchEndSignals();
     return true;
 }
 
@@ -80,10 +165,21 @@ void UnwatchSystemSocket(intptr_t Socket) {
 // wake-up message to a window that has since been destroyed, which ends the program with an X
 // error when a menu window closes.
 Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
+    if (EndAsked()) {
+        Raw = SDL_Event{};
+        Raw.type = SDL_QUIT;
+        return Woken::Event;
+    }
     if (DisplayFd < 0 && Sockets.empty()) {
+        // SDL's own wait (Wayland) does not see the pipe: it is cut short often enough that a
+        // signal ends the program well within a second.
+        constexpr int64_t SignalLookMicros = 250000;
+        if (Timeout < 0 || Timeout > SignalLookMicros) {
+            Timeout = SignalLookMicros;
+        }
         // Rounded up: waking a little late keeps a timer's schedule, waking early only costs
         // another wait.
-        const int Millis = Timeout < 0 ? -1 : static_cast<int>((Timeout + 999) / 1000);
+        const int Millis = static_cast<int>((Timeout + 999) / 1000);
         return SDL_WaitEventTimeout(&Raw, Millis) != 0 ? Woken::Event : Woken::Nothing;
     }
     if (TakeEvent(Raw)) {
@@ -97,11 +193,15 @@ Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
     // Until the display or a socket has something or the time is up; a signal also ends the wait,
     // and SDL turns it into an event at the next pump.
     std::vector<pollfd> Watched;
+    const std::ptrdiff_t FirstSocket = DisplayFd >= 0 ? 1 : 0;
     if (DisplayFd >= 0) {
         Watched.push_back({DisplayFd, POLLIN, 0});
     }
     for (int Socket : Sockets) {
         Watched.push_back({Socket, POLLIN, 0});
+    }
+    if (EndPipe[0] >= 0) {
+        Watched.push_back({EndPipe[0], POLLIN, 0});
     }
     const timespec Limit = {static_cast<time_t>(Timeout / 1000000),
                             static_cast<long>(Timeout % 1000000 * 1000)};
@@ -112,19 +212,19 @@ Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
             // No longer a connection: never poll it again, which would return at once forever.
             DisplayFd = -1;
         } else if ((Display & (POLLHUP | POLLERR)) != 0) {
-            // The display has gone: after what was already waiting, nothing can be shown or
-            // pressed any more, and the program ends.
-            if (!TakeEvent(Raw)) {
-                Raw = SDL_Event{};
-                Raw.type = SDL_QUIT;
-            }
-            return Woken::Event;
+            DisplayLost();
         }
+    }
+    if (EndAsked()) {
+        Raw = SDL_Event{};
+        Raw.type = SDL_QUIT;
+        return Woken::Event;
     }
     if (TakeEvent(Raw)) {
         return Woken::Event;
     }
-    const bool SocketReady = std::any_of(Watched.begin() + (DisplayFd >= 0 ? 1 : 0), Watched.end(),
+    const auto SocketsBegin = Watched.begin() + FirstSocket;
+    const bool SocketReady = std::any_of(SocketsBegin, SocketsBegin + static_cast<std::ptrdiff_t>(Sockets.size()),
                                          [](const pollfd &Each) { return Each.revents != 0; });
     return SocketReady ? Woken::Socket : Woken::Nothing;
 }

@@ -19,6 +19,28 @@ struct WatchedSocket {
 
 std::vector<WatchedSocket> Sockets;
 
+// Ctrl+C and Ctrl+Break in the console the game was started from end it as closing it does: the
+// console's handler (on a thread of its own) only sets this event, which every wait watches.
+HANDLE EndAsked = nullptr;
+
+BOOL WINAPI OnConsoleControl(DWORD Control) {
+    if ((Control == CTRL_C_EVENT || Control == CTRL_BREAK_EVENT) && EndAsked != nullptr) {
+        SetEvent(EndAsked);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+bool TakeEndRequest(SDL_Event &Raw) {
+    if (EndAsked == nullptr || WaitForSingleObject(EndAsked, 0) != WAIT_OBJECT_0) {
+        return false;
+    }
+    ResetEvent(EndAsked);
+    Raw = SDL_Event{};
+    Raw.type = SDL_QUIT;
+    return true;
+}
+
 bool TakeEvent(SDL_Event &Raw) {
     SDL_PumpEvents();
     return SDL_PeepEvents(&Raw, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
@@ -28,6 +50,11 @@ bool TakeEvent(SDL_Event &Raw) {
 
 bool PrepareSystem(std::string &) {
     // Windows always has its own screen, and its heap already gives large blocks back at once.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (EndAsked == nullptr) {
+        EndAsked = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+    }
     return true;
 }
 
@@ -70,7 +97,7 @@ void UnwatchSystemSocket(intptr_t Socket) {
 // game controllers by polling (XInput sends no message), so while any is plugged in the wait wakes
 // every few milliseconds to let SDL look at them.
 Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
-    if (TakeEvent(Raw)) {
+    if (TakeEndRequest(Raw) || TakeEvent(Raw)) {
         return Woken::Event;
     }
     constexpr int64_t ControllerPollMicros = 5000;
@@ -84,6 +111,9 @@ Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
     for (const WatchedSocket &Entry : Sockets) {
         Handles.push_back(Entry.Readable);
     }
+    if (EndAsked != nullptr) {
+        Handles.push_back(EndAsked);
+    }
     MsgWaitForMultipleObjectsEx(static_cast<DWORD>(Handles.size()), Handles.data(), Milliseconds, QS_ALLINPUT,
                                 MWMO_INPUTAVAILABLE);
     bool SocketReady = false;
@@ -92,7 +122,7 @@ Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
         WSAEnumNetworkEvents(Entry.Socket, Entry.Readable, &Happened); // resets the event for the next wait
         SocketReady = SocketReady || Happened.lNetworkEvents != 0;
     }
-    if (TakeEvent(Raw)) {
+    if (TakeEndRequest(Raw) || TakeEvent(Raw)) {
         return Woken::Event;
     }
     return SocketReady ? Woken::Socket : Woken::Nothing;

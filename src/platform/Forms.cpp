@@ -1,28 +1,18 @@
-// The toolkit's windows, controls, timers and event loop, the same whichever backend shows them.
-#include "platform/Toolkit.h"
-
+// The toolkit's windows and controls: forms, labels, picture boxes and timers, drawn into surfaces
+// in memory. The event loop (EventLoop.cpp) sits above them and drives them.
 #include <algorithm>
-#include <limits>
 
 #include "platform/Font.h"
+#include "platform/FormList.h"
 #include "platform/Pads.h"
+#include "platform/Toolkit.h"
 #include "platform/ToolkitBackend.h"
 
 namespace {
 
-Backend *TheBackend = nullptr;
-bool Ending = false;
-std::vector<Form *> LoadedForms; // in the order they were loaded
-std::vector<Form *> ShownForms;  // visible windows, the one shown last at the end
-std::vector<Form *> ModalForms;  // the windows whose modal runs are active, innermost last
-KeyListener HeardKeys = nullptr;
-int16_t KeptKey = 0; // the key the listener took last, whose repeats it keeps too
-
-struct WatchedSocket {
-    intptr_t Socket;
-    std::function<void()> Handler;
-};
-std::vector<WatchedSocket> SocketHandlers;
+std::vector<Form *> LoadedList; // in the order they were loaded
+std::vector<Form *> Shown;  // visible windows, the one shown last at the end
+std::vector<Form *> Modal;  // the windows whose modal runs are active, innermost last
 
 // Colours of a sunken frame and of an empty picture box.
 constexpr uint32_t FrameShadow = 0x808080;
@@ -30,10 +20,6 @@ constexpr uint32_t FrameDarkShadow = 0x000000;
 constexpr uint32_t FrameHighlight = 0xFFFFFF;
 constexpr uint32_t FrameLight = 0xC0C0C0;
 constexpr uint32_t ButtonFace = 0xC0C0C0;
-
-uint64_t Now() {
-    return TheBackend->NowMicros();
-}
 
 // Fills the part of a rectangle that lies on the surface; a rectangle wholly off it fills nothing.
 void Fill(Surface &Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, uint32_t Colour) {
@@ -48,217 +34,30 @@ void Remove(std::vector<Form *> &List, Form *Item) {
     List.erase(std::remove(List.begin(), List.end(), Item), List.end());
 }
 
-Form *FindForm(uint32_t Window) {
-    for (Form *Candidate : LoadedForms) {
-        if (Candidate->WindowId() == Window) {
-            return Candidate;
-        }
-    }
-    return nullptr;
-}
-
-bool IsLoaded(const Form *Candidate) {
-    return std::find(LoadedForms.begin(), LoadedForms.end(), Candidate) != LoadedForms.end();
-}
-
-// While a window runs modally, the windows beneath it take no input.
-bool TakesInput(const Form *Target) {
-    return ModalForms.empty() || ModalForms.back() == Target;
-}
-
-void PaintAll() {
-    const std::vector<Form *> Forms = LoadedForms;
-    for (Form *Each : Forms) {
-        Each->PaintIfNeeded();
-    }
-}
-
-void Dispatch(const ToolkitEvent &Event) {
-    if (Event.Type == ToolkitEvent::Quit) {
-        EndProgram();
-        return;
-    }
-    Form *Target = FindForm(Event.Window);
-    if (Target == nullptr) {
-        return;
-    }
-    switch (Event.Type) {
-    case ToolkitEvent::KeyDown:
-        // A held key's repeats go where its first press went, so holding M does not flicker the
-        // sound on and off.
-        if (Event.Repeat && Event.KeyCode == KeptKey) {
-            break;
-        }
-        KeptKey = 0;
-        if (HeardKeys != nullptr && HeardKeys(Event.KeyCode)) {
-            KeptKey = Event.KeyCode;
-            break;
-        }
-        if (Target->Visible() && TakesInput(Target)) {
-            const int16_t KeyCode = Target->PadKey(Event.KeyCode);
-            if (KeyCode != 0) {
-                Target->DeliverKey(KeyCode);
-            }
-        }
-        break;
-    case ToolkitEvent::MouseDown:
-        if (Target->Visible() && TakesInput(Target)) {
-            Target->DeliverMouseDown(Event.X, Event.Y);
-        }
-        break;
-    case ToolkitEvent::MouseUp:
-        if (Target->Visible() && TakesInput(Target)) {
-            Target->DeliverMouseUp(Event.X, Event.Y);
-        }
-        break;
-    case ToolkitEvent::Close:
-        if (TakesInput(Target)) {
-            Target->Unload(UnloadMode::ClosedByFrame);
-        }
-        break;
-    case ToolkitEvent::Expose:
-        Target->Invalidate();
-        break;
-    default:
-        break;
-    }
-    if (IsLoaded(Target)) {
-        Target->Invalidate();
-    }
-}
-
-// Runs each timer that is due, once. A timer stopped by an earlier tick of this round is skipped.
-bool FireDueTimers() {
-    std::vector<Timer *> Due;
-    const uint64_t At = Now();
-    for (Form *Each : LoadedForms) {
-        for (Timer *Candidate : Each->FormTimers()) {
-            if (Candidate->Running() && Candidate->Due() <= At) {
-                Due.push_back(Candidate);
-            }
-        }
-    }
-    bool Fired = false;
-    for (Timer *Candidate : Due) {
-        if (Ending) {
-            break;
-        }
-        bool StillThere = false;
-        for (Form *Each : LoadedForms) {
-            const std::vector<Timer *> &Timers = Each->FormTimers();
-            StillThere = StillThere || std::find(Timers.begin(), Timers.end(), Candidate) != Timers.end();
-        }
-        if (StillThere && Candidate->Running() && Candidate->Due() <= Now()) {
-            Candidate->Fire();
-            Fired = true;
-        }
-    }
-    return Fired;
-}
-
-// Lets every watched socket's handler look at what arrived. A handler may stop watching any socket.
-void ServeSockets() {
-    const std::vector<WatchedSocket> Watched = SocketHandlers;
-    for (const WatchedSocket &Each : Watched) {
-        if (!Ending) {
-            Each.Handler();
-        }
-    }
-}
-
-uint64_t NextDue() {
-    uint64_t Next = std::numeric_limits<uint64_t>::max();
-    for (Form *Each : LoadedForms) {
-        for (Timer *Candidate : Each->FormTimers()) {
-            if (Candidate->Running()) {
-                Next = std::min(Next, Candidate->Due());
-            }
-        }
-    }
-    return Next;
-}
-
-// One round of the event loop: the timers that are due, then every event already waiting. When
-// neither had anything and Wait is set, waits for the next event or timer. Then the watched
-// sockets' handlers.
-void RunRound(bool Wait) {
-    bool Busy = FireDueTimers();
-    ToolkitEvent Event;
-    while (!Ending && TheBackend->PollEvent(Event)) {
-        Dispatch(Event);
-        PaintAll();
-        Busy = true;
-    }
-    PaintAll();
-    if (!Busy && Wait && !Ending) {
-        if (TheBackend->WaitEvent(NextDue(), Event)) {
-            Dispatch(Event);
-            PaintAll();
-        }
-    }
-    // Last, so that a window a handler unloads ends its modal run before anything is waited for.
-    ServeSockets();
-    PaintAll();
-}
-
 } // namespace
 
-void SetBackend(Backend *NewBackend) {
-    TheBackend = NewBackend;
-}
-Backend *CurrentBackend() {
-    return TheBackend;
+const std::vector<Form *> &LoadedForms() {
+    return LoadedList;
 }
 
-void Sleep(uint32_t Milliseconds) {
-    TheBackend->Sleep(Milliseconds);
+bool IsLoadedForm(const Form *Candidate) {
+    return std::find(LoadedList.begin(), LoadedList.end(), Candidate) != LoadedList.end();
 }
 
-void DoEvents() {
-    if (!Ending) {
-        RunRound(false);
-    }
+void EnterModal(Form *Window) {
+    Modal.push_back(Window);
 }
 
-void RunEventLoop() {
-    while (!Ending && !LoadedForms.empty()) {
-        RunRound(true);
-    }
+void LeaveModal(Form *Window) {
+    Remove(Modal, Window);
 }
 
-void EndProgram() {
-    Ending = true;
-}
-bool ProgramEnding() {
-    return Ending;
-}
-void ResetProgramEnd() {
-    Ending = false;
-}
-
-void WakeOnSocket(intptr_t Socket, std::function<void()> Handler) {
-    StopWakingOnSocket(Socket);
-    SocketHandlers.push_back({Socket, std::move(Handler)});
-    if (TheBackend != nullptr) {
-        TheBackend->WatchSocket(Socket);
-    }
-}
-
-void StopWakingOnSocket(intptr_t Socket) {
-    SocketHandlers.erase(std::remove_if(SocketHandlers.begin(), SocketHandlers.end(),
-                                        [Socket](const WatchedSocket &Each) { return Each.Socket == Socket; }),
-                         SocketHandlers.end());
-    if (TheBackend != nullptr) {
-        TheBackend->UnwatchSocket(Socket);
-    }
+bool TakesInput(const Form *Target) {
+    return Modal.empty() || Modal.back() == Target;
 }
 
 Form *FocusedForm() {
-    return ShownForms.empty() ? nullptr : ShownForms.back();
-}
-
-void SetKeyListener(KeyListener Listener) {
-    HeardKeys = Listener;
+    return Shown.empty() ? nullptr : Shown.back();
 }
 
 // Labels.
@@ -368,8 +167,8 @@ Timer::Timer(Form &NewOwner, uint32_t Interval, bool Enabled, std::function<void
 }
 
 void Timer::Restart() {
-    if (TheBackend != nullptr) {
-        DueMicros = Now() + static_cast<uint64_t>(Period) * 1000;
+    if (CurrentBackend() != nullptr) {
+        DueMicros = CurrentBackend()->NowMicros() + static_cast<uint64_t>(Period) * 1000;
     }
 }
 
@@ -392,13 +191,13 @@ void Timer::Fire() {
     // their mean period. A tick more than a period late puts the next one a whole period away:
     // ticks that were missed are dropped, never run in a burst.
     const uint64_t Step = static_cast<uint64_t>(Period) * 1000;
-    const uint64_t At = Now();
+    const uint64_t At = CurrentBackend()->NowMicros();
     DueMicros += Step;
     if (DueMicros <= At) {
         DueMicros = At + Step;
     }
     Handler();
-    if (IsLoaded(&Owner)) {
+    if (IsLoadedForm(&Owner)) {
         Owner.Invalidate();
     }
 }
@@ -412,13 +211,13 @@ Form::~Form() {
     if (IsLoaded) {
         // The program is ending: the window goes without its unload handlers.
         if (IsVisible) {
-            TheBackend->HideWindow(Id);
+            CurrentBackend()->HideWindow(Id);
         }
-        TheBackend->DestroyWindow(Id);
+        CurrentBackend()->DestroyWindow(Id);
     }
-    Remove(LoadedForms, this);
-    Remove(ShownForms, this);
-    Remove(ModalForms, this);
+    Remove(LoadedList, this);
+    Remove(Shown, this);
+    Remove(Modal, this);
 }
 
 void Form::SetMousePointer(const Surface *Image, const Surface *Mask, int32_t HotX, int32_t HotY) {
@@ -442,9 +241,9 @@ void Form::Load() {
     Look.PointerMask = PointerMask;
     Look.PointerHotX = PointerHotX;
     Look.PointerHotY = PointerHotY;
-    Id = TheBackend->CreateWindow(Look);
+    Id = CurrentBackend()->CreateWindow(Look);
     IsLoaded = true;
-    LoadedForms.push_back(this);
+    LoadedList.push_back(this);
     // Timers enabled in the design start counting when their window loads.
     for (Timer *Each : Timers) {
         if (Each->Enabled()) {
@@ -456,22 +255,13 @@ void Form::Load() {
 
 void Form::Show() {
     Load();
-    if (!IsLoaded || Ending || IsVisible) {
+    if (!IsLoaded || ProgramEnding() || IsVisible) {
         return;
     }
     IsVisible = true;
-    ShownForms.push_back(this);
-    TheBackend->ShowWindow(Id);
+    Shown.push_back(this);
+    CurrentBackend()->ShowWindow(Id);
     Refresh();
-}
-
-void Form::ShowModal() {
-    Show();
-    ModalForms.push_back(this);
-    while (IsLoaded && !Ending) {
-        RunRound(true);
-    }
-    Remove(ModalForms, this);
 }
 
 void Form::Hide() {
@@ -479,8 +269,8 @@ void Form::Hide() {
         return;
     }
     IsVisible = false;
-    Remove(ShownForms, this);
-    TheBackend->HideWindow(Id);
+    Remove(Shown, this);
+    CurrentBackend()->HideWindow(Id);
 }
 
 void Form::Unload(UnloadMode Mode) {
@@ -498,11 +288,11 @@ void Form::Unload(UnloadMode Mode) {
         return;
     }
     Hide();
-    TheBackend->DestroyWindow(Id);
+    CurrentBackend()->DestroyWindow(Id);
     Id = 0;
     IsLoaded = false;
     PressedLabel = nullptr;
-    Remove(LoadedForms, this);
+    Remove(LoadedList, this);
 }
 
 void Form::Refresh() {
@@ -515,7 +305,7 @@ void Form::PaintIfNeeded() {
         return;
     }
     Compose();
-    TheBackend->Present(Id, Canvas);
+    CurrentBackend()->Present(Id, Canvas);
     NeedsPaint = false;
 }
 
