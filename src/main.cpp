@@ -66,7 +66,7 @@ int main(int Count, char **Arguments) {
         RunReplayViewer(Replay, Options.ReplayTick);
     } else {
         // Online, the session runs the screens until it ends; it says goodbye when the program does.
-        OnlineSession Session(Options.Online);
+        OnlineSession Session(Options.Online, Options.RecordDir);
         RunProgram(Options.Online.Role == SessionOptions::Roles::None ? nullptr : &Session,
                    Options.RecordDir);
     }

@@ -1,7 +1,5 @@
 #include "game/FrmMain.h"
 
-#include <cstdio>
-
 #include "assets/Designs.h"
 #include "assets/Pictures.h"
 #include "audio/Listener.h"
@@ -136,16 +134,7 @@ void Frm_Main::Tim_Main_Timer() {
 }
 
 void Frm_Main::KeepMatch() {
-    if (!Recorder.Recording()) {
-        return;
-    }
-    const Typ_Replay Kept = Recorder.Finish();
-    std::string Path, Error;
-    if (!KeepReplayInFolder(RecordDir, Kept, Path, Error)) {
-        // The game plays on; only this match is not kept.
-        std::fprintf(stderr, "Zorbump: cannot keep the match in '%s': %s\n", RecordDir.c_str(),
-                     Error.c_str());
-    }
+    Recorder.KeepIn(RecordDir);
 }
 
 void Frm_Main::EnableMatchTimer() {

@@ -24,8 +24,8 @@ uint64_t StartMillis() {
 
 } // namespace
 
-OnlineSession::OnlineSession(const SessionOptions &Chosen)
-    : Options(Chosen), Started(Chosen.Role == SessionOptions::Roles::None) {}
+OnlineSession::OnlineSession(const SessionOptions &Chosen, const std::string &Folder)
+    : Options(Chosen), Started(Chosen.Role == SessionOptions::Roles::None), RecordDir(Folder) {}
 
 OnlineSession::~OnlineSession() {
     if (Net != nullptr && Net->Stage() != NetSession::Stages::Over) {
@@ -36,6 +36,7 @@ OnlineSession::~OnlineSession() {
 
 // The core's session is over: its reason becomes the notice, and the connection goes.
 void OnlineSession::Finish() {
+    KeepMatch();
     if (Net == nullptr) {
         return;
     }
@@ -72,7 +73,8 @@ void OnlineSession::Start() {
     std::string Error;
     const bool Hosting = Options.Role == SessionOptions::Roles::Host;
     const std::string Place = Options.Address + ":" + std::to_string(Options.Port);
-    Link = Hosting ? EnetTransport::Listen(Options.Port, Error) : EnetTransport::Connect(Options.Address, Options.Port, Error);
+    Link = Hosting ? EnetTransport::Listen(Options.Port, Error)
+                   : EnetTransport::Connect(Options.Address, Options.Port, Error);
     if (Link == nullptr) {
         Notice = Error;
         return;
@@ -85,8 +87,8 @@ void OnlineSession::Start() {
     Net->Place = " at " + Place;
     WakeOnSocket(Link->Socket(), [this] { Service(); });
     Watching = true;
-    const std::string Line = Hosting ? "Waiting for the other player on UDP port " + std::to_string(Options.Port) +
-                                           " - Escape gives up"
+    const std::string Line = Hosting ? "Waiting for the other player on UDP port " +
+                                           std::to_string(Options.Port) + " - Escape gives up"
                                      : "Connecting to " + Place + " - Escape gives up";
     Frm_Online Window(Line, WaitingTick, [this, &Window] {
         Service();
@@ -141,6 +143,11 @@ bool OnlineSession::PrepareMatch() {
     How.Local = Local();
     How.Delay = Options.Delay;
     How.Screen = Screen;
+    if (!RecordDir.empty()) {
+        How.Confirmed = [this](int64_t, const RollbackMatch::Outcome &Out) {
+            Recorder.AddTick(Out.Inputs[0], Out.Inputs[1]);
+        };
+    }
     Match = std::make_unique<SharedMatch>(*Net, How);
     return true;
 }
@@ -155,7 +162,21 @@ void OnlineSession::SayNotice() {
 }
 
 void OnlineSession::BeginMatch() {
+    KeepMatch();
+    // The line-up before the match starts (starting moves everyone up one position); the random
+    // source once the match has taken its own point of the sequence.
+    if (!RecordDir.empty()) {
+        Recorder.BeginFromRecords(ReplayOrigin::Direct);
+    }
     Match->Begin();
+    if (Recorder.Recording()) {
+        Recorder.TakeRandomPosition();
+    }
+}
+
+// The match just ended, or the session: what was confirmed of it is kept.
+void OnlineSession::KeepMatch() {
+    Recorder.KeepIn(RecordDir);
 }
 
 bool OnlineSession::MatchTick() {
@@ -166,6 +187,7 @@ bool OnlineSession::MatchTick() {
     }
     if (!Match->Tick()) {
         Notice = Match->Problem();
+        KeepMatch();
         return false;
     }
     return true;
@@ -175,7 +197,11 @@ bool OnlineSession::MatchKey(int16_t KeyCode) {
     if (Match == nullptr || Over()) {
         return false;
     }
-    return Match->Key(KeyCode);
+    if (!Match->Key(KeyCode)) {
+        KeepMatch();
+        return false;
+    }
+    return true;
 }
 
 uint32_t OnlineSession::TickInterval() const {

@@ -16,10 +16,12 @@
 #include "net/Transport.h"
 #include "online/SharedMatch.h"
 #include "online/SharedSelect.h"
+#include "replay/ReplayMatch.h"
 
 class OnlineSession final : public OnlineFlow {
   public:
-    explicit OnlineSession(const SessionOptions &Options);
+    // With a folder, every match of the session is kept there as a replay file.
+    explicit OnlineSession(const SessionOptions &Options, const std::string &RecordDir = "");
     // Leaving the program ends the session: the other machine is told.
     ~OnlineSession();
     OnlineSession(const OnlineSession &) = delete;
@@ -40,9 +42,12 @@ class OnlineSession final : public OnlineFlow {
     void Finish();
     int Local() const { return Options.Role == SessionOptions::Roles::Host ? 0 : 1; }
     void SayNotice();
+    void KeepMatch();
 
     SessionOptions Options;
     bool Started = false;
+    std::string RecordDir;
+    ReplayRecorder Recorder;
     std::unique_ptr<Transport> Link;
     std::unique_ptr<NetSession> Net;
     bool Watching = false;

@@ -132,6 +132,10 @@ void ReplayRecorder::Begin(ReplayOrigin Origin, const int Sides[4], const int Sl
     Active = true;
 }
 
+void ReplayRecorder::TakeRandomPosition() {
+    Kept.RandomPosition = RndPosition();
+}
+
 void ReplayRecorder::AddTick(PadInput First, PadInput Second) {
     if (!Active || Kept.Ticks >= ReplayMaxTicks) {
         return;
@@ -147,6 +151,16 @@ void ReplayRecorder::AddTick(PadInput First, PadInput Second) {
 
 void ReplayRecorder::AddHeldTick() {
     AddTick(Kept.People[0] >= 0 ? PersonControls(0) : 0, Kept.People[1] >= 0 ? PersonControls(1) : 0);
+}
+
+void ReplayRecorder::KeepIn(const std::string &Dir) {
+    if (!Active) {
+        return;
+    }
+    std::string Path, Error;
+    if (!KeepReplayInFolder(Dir, Finish(), Path, Error)) {
+        std::fprintf(stderr, "Zorbump: cannot keep the match in '%s': %s\n", Dir.c_str(), Error.c_str());
+    }
 }
 
 Typ_Replay ReplayRecorder::Finish() {

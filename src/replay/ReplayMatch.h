@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "replay/ReplayFile.h"
@@ -32,12 +33,18 @@ class ReplayRecorder {
     // From a line-up given as the tool's options are.
     void Begin(ReplayOrigin Origin, const int Sides[4], const int Slots[4], const int People[2], bool Seeded,
                uint64_t Seed);
+    // The match's own start moved the random source (an online match begins from its own point
+    // of the sequence): the replay begins from where it stands now.
+    void TakeRandomPosition();
     bool Recording() const { return Active; }
     void AddTick(PadInput First, PadInput Second);
     // Adds the controls the match is about to read from the keyboard.
     void AddHeldTick();
     // The kept match, with its score as it stands; recording stops.
     Typ_Replay Finish();
+    // Finishes the match being kept, if any, and writes it into the folder Dir; a file that cannot
+    // be written is said on standard error, and the game plays on.
+    void KeepIn(const std::string &Dir);
 
   private:
     Typ_Replay Kept;

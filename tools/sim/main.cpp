@@ -83,8 +83,7 @@ constexpr const char *Usage =
     "                 online, --keys holds the local person's keys (letter keys), --trace prints the\n"
     "                 confirmed state of every tick, and the summary adds rollbacks, stalls, bytes, round "
     "trip\n"
-    "  --record FILE  keep the match as a replay file (online: both people's keys of every tick,\n"
-    "                 for replaying offline with --keys)\n"
+    "  --record FILE  keep the match as a replay file (online too: every confirmed tick)\n"
     "  --replay FILE  play a replay file: its line-up, people, seed and keys, to its last tick\n"
     "  --delay N      online: hold back the local input N ticks (0 to 3, default 0)\n"
     "  --help         this text\n";
