@@ -92,6 +92,16 @@ TEST(Fingerprint, IsTheSameEveryTimeAndLeavesTheGameAndItsWindowAlone) {
     ClearGameState();
 }
 
+// Two builds whose rules differ only at the end of a match (the 15th point, a full gauge, the
+// super move) have different fingerprints: the trials reach all of it.
+TEST(Fingerprint, ItsTrialsReachTheEndOfAMatch) {
+    FingerprintTrials Reached;
+    SimulationFingerprint(&Reached);
+    EXPECT_TRUE(Reached.FullGauge);
+    EXPECT_TRUE(Reached.SuperMove);
+    EXPECT_TRUE(Reached.Won);
+}
+
 TEST(Protocol, ForeignMalformedAndImpossibleMessagesAreRefused) {
     Wire::Message In;
     std::vector<uint8_t> Bytes = Wire::Encode(Sample(Wire::Kind::Inputs));

@@ -440,9 +440,15 @@ TEST(OnlineStrangers, NobodyAnsweringIsSaidWithinTheGuestsPatience) {
 }
 
 TEST(OnlineStrangers, AHostLearnsWhenItsGuestGivesUpAndWaitsForAnother) {
-    // So slow a network that the guest's patience runs out just after its hello reached the host.
-    TwoMachines Pair(5, LoopbackConditions{1500, 0, 0, 0, 0});
-    Pair.Run(5000);
+    // A slow network that goes down for a moment after the guest's hello has reached the host:
+    // the host's welcome is lost, and the guest's patience runs out.
+    TwoMachines Pair(5, LoopbackConditions{900, 0, 0, 0, 0});
+    Pair.Run(2650);
+    Pair.Network.Cut = true;
+    Pair.Run(1250);
+    EXPECT_EQ(Pair.Host.Net->Knocks(), 0u); // the guest's place is kept for it
+    Pair.Network.Cut = false;
+    Pair.Run(1500);
     EXPECT_EQ(Pair.Guest.Net->Stage(), NetSession::Stages::Over);
     EXPECT_EQ(Pair.Host.Net->Stage(), NetSession::Stages::Connecting);
     EXPECT_NE(Notes(*Pair.Host.Net).find("gave up"), std::string::npos);

@@ -10,6 +10,7 @@
 namespace {
 
 constexpr int FingerprintTicks = 400;
+constexpr int EndTicks = 6000; // room for a few rallies until a side takes its 15th point
 constexpr int32_t Keys[] = {VK_Y,       VK_N,       VK_G,       VK_J,       VK_Z,
                             VK_NUMPAD8, VK_NUMPAD2, VK_NUMPAD4, VK_NUMPAD6, VK_UP};
 
@@ -50,7 +51,36 @@ uint32_t MatchChecksum() {
     return Mix(Hash, int64_t(RndPosition()));
 }
 
-uint32_t SimulationFingerprint() {
+namespace {
+
+// The two people on characters 0 and 1, the computer on 2 and 3, a fresh match.
+void StartTrial(uint32_t Position) {
+    ClearGameState();
+    SetRndPosition(Position);
+    for (int I = 0; I < 4; ++I) {
+        Gl_Players[I].Side = I % 2;
+        Gl_Players[I].Slot = I / 2;
+        Gl_Players[I].Control = I < 2 ? 1 : ComputerControl;
+        Gl_Players[I].KeySet = I < 2 ? I : -1;
+        Gl_Teams[I % 2].Members = Gl_Teams[I % 2].Members + 1;
+    }
+    StartMatch();
+}
+
+void Note(FingerprintTrials *Reached) {
+    if (Reached == nullptr) {
+        return;
+    }
+    for (const Typ_Player &P : Gl_Players) {
+        Reached->FullGauge = Reached->FullGauge || P.Power == 100;
+        Reached->SuperMove = Reached->SuperMove || P.State == SuperMove;
+    }
+    Reached->Won = Reached->Won || Gl_ServeSide == MatchOver;
+}
+
+} // namespace
+
+uint32_t SimulationFingerprint(FingerprintTrials *Reached) {
     Typ_MatchSnapshot Kept;
     SaveMatch(Kept);
     const Typ_MatchCanvas KeptCanvas = Gl_Canvas;
@@ -61,16 +91,7 @@ uint32_t SimulationFingerprint() {
     // Played from scripted keys, whatever the keyboard holds now.
     const KeyReader KeptReader = CurrentKeyReader();
     SetKeyReader(nullptr);
-    ClearGameState();
-    SetRndPosition(0x5A6F7262u);
-    for (int I = 0; I < 4; ++I) {
-        Gl_Players[I].Side = I % 2;
-        Gl_Players[I].Slot = I / 2;
-        Gl_Players[I].Control = I < 2 ? 1 : ComputerControl;
-        Gl_Players[I].KeySet = I < 2 ? I : -1;
-        Gl_Teams[I % 2].Members = Gl_Teams[I % 2].Members + 1;
-    }
-    StartMatch();
+    StartTrial(0x5A6F7262u);
     uint32_t Hash = 2166136261u;
     for (int Tick = 0; Tick < FingerprintTicks && Gl_ServeSide != MatchOver; ++Tick) {
         // Keys that come and go in a fixed pattern, so that every move of the key sets is met.
@@ -79,6 +100,25 @@ uint32_t SimulationFingerprint() {
         }
         TickMatch();
         Hash = Mix(Hash, MatchChecksum());
+        Note(Reached);
+    }
+    // The end of a match: both sides one point from winning and both people's gauges full, the
+    // first person calling the super move now and then, until a side takes its 15th point.
+    StartTrial(0x456E6421u);
+    Gl_Teams[0].Score = 14;
+    Gl_Teams[1].Score = 14;
+    Gl_Players[0].Power = 100;
+    Gl_Players[1].Power = 100;
+    for (int Tick = 0; Tick < EndTicks && Gl_ServeSide != MatchOver; ++Tick) {
+        const bool Super = Tick % 45 < 4;
+        for (int K = 0; K < 10; ++K) {
+            // Down, front, back and hit of the letter keys together: the super move.
+            const bool InSuper = K == 1 || K == 2 || K == 3 || K == 4;
+            SetScriptedKey(Keys[K], Super ? InSuper : ((Tick / (K + 3)) + K) % 4 == 0);
+        }
+        TickMatch();
+        Hash = Mix(Hash, MatchChecksum());
+        Note(Reached);
     }
     ReleaseScriptedKeys();
     SetKeyReader(KeptReader);

@@ -37,10 +37,14 @@ constexpr int32_t BallFloorY = 277;
 bool BallTouches(int16_t Index); // the ball's cell lies inside the character's contact box
 void MoveBall();
 
-// A hash of the whole match as it stands, and the fingerprint of this build's rules: a hash of a
-// short match played with them (Fingerprint.cpp). The game's state is left as it was.
+// A hash of the whole match as it stands, and the fingerprint of this build's rules: a hash of two
+// short matches played with them (Fingerprint.cpp), one from the start and one to the end of a
+// match. The game's state is left as it was. Reached, when given, says what the trials met.
+struct FingerprintTrials {
+    bool FullGauge = false, SuperMove = false, Won = false;
+};
 uint32_t MatchChecksum();
-uint32_t SimulationFingerprint();
+uint32_t SimulationFingerprint(FingerprintTrials *Reached = nullptr);
 
 // Drawing of a frame (Draw.cpp).
 void DrawFrame();

@@ -171,6 +171,11 @@ uint32_t SharedMatch::TickInterval() const {
 // Every tick run with both machines' inputs, and never to be run again, is final: handed on,
 // checked, and acted on when it ends the match or pauses it.
 void SharedMatch::Confirm() {
+    if (LastTick < 0 && Confirmed > 0 && Base + Confirmed == Ledger.TheirLast()) {
+        // The other machine's last tick, confirmed here before it said so.
+        Finish(Base + Confirmed, Game->After(Confirmed - 1).Checksum);
+        return;
+    }
     int32_t Final = std::min(Session->Frame(), Session->RemoteKnownThrough());
     if (Session->PendingFrom() >= 0) {
         Final = std::min(Final, Session->PendingFrom());

@@ -4,7 +4,9 @@ delays every datagram (with jitter, so they also arrive out of order), drops som
 and, with --fuzz, throws in datagrams of its own: random bytes, truncated, bit-flipped and oversized
 copies of real ones, and stale ones sent again long after.
 
-  relay.py LISTEN-PORT HOST-PORT DELAY-MS JITTER-MS LOSS DUPLICATE [--fuzz] [--seconds N]
+  relay.py LISTEN-PORT HOST-PORT DELAY-MS JITTER-MS LOSS DUPLICATE [--fuzz] [--corrupt P] [--seconds N]
+
+With --corrupt P, that share of the datagrams has a bit flipped on its way (ENet's CRC drops them).
 
 It prints its statistics when it stops (after N seconds, 120 by default)."""
 import heapq
@@ -21,7 +23,8 @@ def main():
     loss, duplicate = float(sys.argv[5]), float(sys.argv[6])
     fuzz = "--fuzz" in sys.argv
     seconds = float(sys.argv[sys.argv.index("--seconds") + 1]) if "--seconds" in sys.argv else 120.0
-    rng = random.Random(2026)
+    corrupt = float(sys.argv[sys.argv.index("--corrupt") + 1]) if "--corrupt" in sys.argv else 0.0
+    rng = random.Random(int(sys.argv[sys.argv.index("--seed") + 1]) if "--seed" in sys.argv else 2026)
     guest_side = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     guest_side.bind(("127.0.0.1", listen_port))
     host_side = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
@@ -50,6 +53,11 @@ def main():
             if rng.random() < loss:
                 stats["dropped"] += 1
                 continue
+            if corrupt and rng.random() < corrupt:
+                flipped = bytearray(data)
+                flipped[rng.randrange(len(flipped))] ^= 1 << rng.randrange(8)
+                data = bytes(flipped)
+                stats["corrupted"] = stats.get("corrupted", 0) + 1
             copies = 2 if rng.random() < duplicate else 1
             stats["duplicated"] += copies - 1
             for _ in range(copies):
