@@ -3,18 +3,26 @@
 #             Chromium; the Windows build under Wine
 # make sim    one whole headless match between four computer characters
 # make bench  the benchmarks and the window measurements
+# make python the Python module zorbump in build/python/ (PYTHONPATH=build/python /usr/bin/python3)
 # make windows      zorbump.exe and zorbump-sim.exe for 64-bit Windows, in build-windows/
 # make windows-zip  build-windows/zorbump-windows-x64.zip for Windows players
 JOBS ?= 2
 CMAKE_FLAGS ?=
 WERROR := $(if $(CI),-DZORBUMP_WERROR=ON,)
 
-.PHONY: play test sim bench build clean windows windows-zip windows-test web install package
+.PHONY: play test sim bench build clean windows windows-zip windows-test web install package python
 
 build:
 	scripts/install-deps build
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS) >/dev/null
 	cmake --build build -j $(JOBS)
+
+# The module is built for Debian's /usr/bin/python3 (with python3-numpy), the interpreter its tests
+# run with; another one is chosen with CMAKE_FLAGS=-DZORBUMP_PYTHON=/path/to/python3.
+python:
+	scripts/install-deps build
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS) >/dev/null
+	cmake --build build -j $(JOBS) --target zorbump-python
 
 play: build
 	./build/zorbump
@@ -57,10 +65,11 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install build --prefix "$(PREFIX)"
 
-# The Debian package, build/zorbump_VERSION_amd64.deb.
+# The Debian packages: the game, build/zorbump_VERSION_amd64.deb, and the match as a Python module,
+# build/python3-zorbump_VERSION_amd64.deb.
 package: build
 	cd build && cpack -G DEB >/dev/null
-	@ls build/zorbump_*_amd64.deb
+	@ls build/zorbump_*_amd64.deb build/python3-zorbump_*_amd64.deb
 
 # The browser build with Debian's Emscripten, into build-web/ (index.html, zorbump.js, zorbump.wasm);
 # its CMake tree is build-web-tree/. SDL2 comes from ~/.cache/zorbump, built from Debian's source the

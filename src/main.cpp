@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <thread>
 
+#include "assets/Pictures.h"
 #include "audio/Sound.h"
 #include "game/FrmMain.h"
 #include "game/GameOptions.h"
@@ -51,17 +53,23 @@ int main(int Count, char **Arguments) {
             return 2;
         }
     }
+    // The pictures are drawn on the other core while SDL opens the display, which is mostly waiting.
+    std::thread Drawing([] { GetPictures(); });
     Backend *Screen = OpenSdlBackend(Options.Display, Error);
+    Drawing.join();
     if (Screen == nullptr) {
         std::fprintf(stderr, "Zorbump: cannot open a display: %s\n", Error.c_str());
         return 1;
     }
     SetBackend(Screen);
-    // Without a sound card the game plays on silently, saying so once.
-    std::string SoundError;
-    if (!StartSound(nullptr, SoundError)) {
-        std::fprintf(stderr, "Zorbump: playing without sound: %s\n", SoundError.c_str());
-    }
+    // Sound starts once the first window is on the screen: opening a sound card can take longer than
+    // showing the window. Without a sound card the game plays on silently, saying so once.
+    RunSoon([] {
+        std::string SoundError;
+        if (!StartSound(nullptr, SoundError)) {
+            std::fprintf(stderr, "Zorbump: playing without sound: %s\n", SoundError.c_str());
+        }
+    });
     if (!Options.ReplayPath.empty()) {
         RunReplayViewer(Replay, Options.ReplayTick);
     } else {

@@ -441,14 +441,16 @@ TEST(OnlineStrangers, NobodyAnsweringIsSaidWithinTheGuestsPatience) {
 
 TEST(OnlineStrangers, AHostLearnsWhenItsGuestGivesUpAndWaitsForAnother) {
     // A slow network that goes down for a moment after the guest's hello has reached the host:
-    // the host's welcome is lost, and the guest's patience runs out.
+    // the host's welcome is lost, and the guest's player gives up waiting (Escape).
     TwoMachines Pair(5, LoopbackConditions{900, 0, 0, 0, 0});
     Pair.Run(2650);
     Pair.Network.Cut = true;
     Pair.Run(1250);
     EXPECT_EQ(Pair.Host.Net->Knocks(), 0u); // the guest's place is kept for it
     Pair.Network.Cut = false;
-    Pair.Run(1500);
+    Pair.Guest.Net->Leave();
+    Pair.Run(1000);
+    EXPECT_EQ(Pair.Host.Net->Departures(), 1);
     EXPECT_EQ(Pair.Guest.Net->Stage(), NetSession::Stages::Over);
     EXPECT_EQ(Pair.Host.Net->Stage(), NetSession::Stages::Connecting);
     EXPECT_NE(Notes(*Pair.Host.Net).find("gave up"), std::string::npos);

@@ -102,6 +102,47 @@ TEST(ScaledDrawing, EveryPixelBecomesAWholeBlockAndTheSurroundIsBlack) {
     }
 }
 
+namespace {
+
+// Every output pixel, worked out on its own: the picture's pixel it lies in, or black around it.
+void ExpectShownPixelByPixel(const Output &Screen, const Surface &Picture, const PictureLayout &Layout) {
+    const OutputPixels &View = Screen.View;
+    for (int32_t Y = 0; Y < View.Height; ++Y) {
+        for (int32_t X = 0; X < View.Width; ++X) {
+            const int32_t PictureX = Layout.PictureX(X), PictureY = Layout.PictureY(Y);
+            uint32_t Expected = 0;
+            if (PictureX >= 0 && PictureX < Picture.Width && PictureY >= 0 && PictureY < Picture.Height) {
+                const uint32_t Pixel = Picture.At(PictureX, PictureY);
+                Expected = (Pixel & 0xFF) << View.RedShift | ((Pixel >> 8) & 0xFF) << View.GreenShift |
+                           ((Pixel >> 16) & 0xFF) << View.BlueShift;
+            }
+            ASSERT_EQ(Screen.At(X, Y), Expected) << "at " << X << "," << Y << " scale " << Layout.Scale;
+        }
+    }
+}
+
+} // namespace
+
+TEST(ScaledDrawing, EveryScaleEveryPlaceAndCropMatchesThePixelByPixelPicture) {
+    const Surface Picture = Checkered(23, 17);
+    // Outputs that fit the picture at 1x to 4x with odd margins, and ones that crop it at 1x from
+    // every side, each in both packings of the colours.
+    const int32_t Sizes[][2] = {{23, 17}, {24, 18}, {51, 40}, {70, 52}, {97, 70},
+                                {10, 30}, {40, 9},  {5, 5},   {1, 1}};
+    for (const auto &Size : Sizes) {
+        for (const bool RedHigh : {true, false}) {
+            Output Screen(Size[0], Size[1], 0xDEADBEEF);
+            if (!RedHigh) {
+                Screen.View.RedShift = 0;
+                Screen.View.BlueShift = 16;
+            }
+            const PictureLayout Layout = FitPicture(Size[0], Size[1], 23, 17);
+            DrawScaled(Screen.View, Picture, Layout, true);
+            ExpectShownPixelByPixel(Screen, Picture, Layout);
+        }
+    }
+}
+
 TEST(ScaledDrawing, WithoutBordersOnlyThePictureIsTouched) {
     const Surface Picture = Checkered(10, 10);
     Output Screen(40, 30, 0x123456);

@@ -68,3 +68,24 @@ exec_line=$(sed -n 's/^Exec=//p' "$work/root/usr/share/applications/org.zorbump.
 game=$(PATH="$work/root/usr/games:/usr/bin:/bin" command -v "${exec_line%% *}") || fail "the menu entry's $exec_line is not in the package"
 "$here/smoke-xvfb.sh" "$game" || fail "the packaged game failed its smoke test"
 echo "ok: $(basename "$deb"): lintian without errors, installable, and the packaged game runs from its menu entry"
+
+# The Python module's package, where the build made one: lintian, its dependencies, and the packaged
+# module imported by the python3 it names, stepping matches.
+pydeb=$(ls "$build"/python3-zorbump_*_amd64.deb 2>/dev/null | head -n1)
+if [ -f "$build/python/zorbump/__init__.py" ]; then
+  [ -n "$pydeb" ] || fail "the build has the Python module but no build/python3-zorbump_VERSION_amd64.deb"
+  lintian --tag-display-limit 0 "$pydeb" >"$work/lintian-python.log" 2>&1
+  grep -v "running with root privileges" "$work/lintian-python.log" | sed 's/^/  lintian: /'
+  grep -q '^E:' "$work/lintian-python.log" && fail "lintian reports errors in $(basename "$pydeb")"
+  apt-get install --simulate -qq "$pydeb" >"$work/apt-python.log" 2>&1 ||
+    { cat "$work/apt-python.log"; fail "the Python package's dependencies cannot be installed"; }
+  dpkg-deb -x "$pydeb" "$work/pyroot" || fail "dpkg-deb -x $pydeb"
+  PYTHONPATH="$work/pyroot/usr/lib/python3/dist-packages" /usr/bin/python3 -c '
+import numpy, zorbump, zorbump.env
+assert zorbump.__file__.startswith("'"$work"'/pyroot/"), zorbump.__file__
+batch = zorbump.VecMatch(4, seed=1)
+observations = batch.step(numpy.zeros((4, 2), numpy.int64))[0]
+assert observations.shape == (4, 2, zorbump.OBSERVATION_SIZE)
+' || fail "the packaged Python module does not step matches"
+  echo "ok: $(basename "$pydeb"): lintian without errors, installable, and the packaged module steps matches"
+fi

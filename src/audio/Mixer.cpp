@@ -1,5 +1,6 @@
 #include "audio/Mixer.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 int16_t LimitSample(int32_t Sum) {
@@ -65,6 +66,11 @@ bool Mixer::Busy() const {
 }
 
 void Mixer::Mix(int16_t *Out, size_t Count) {
+    // Most of the time nothing plays: silence, without adding up eight idle voices per sample.
+    if (!Busy()) {
+        std::fill(Out, Out + Count, int16_t{0});
+        return;
+    }
     for (size_t I = 0; I < Count; ++I) {
         int32_t Sum = 0;
         for (Voice &Each : Voices) {

@@ -4,6 +4,7 @@
 #include "assets/Pictures.h"
 #include "audio/Listener.h"
 #include "match/Draw.h"
+#include "match/Match.h"
 #include "platform/Keyboard.h"
 #include "records/BasCmnDef.h"
 #include "select/FrmSelect.h"
@@ -34,12 +35,10 @@ Frm_Main::Frm_Main(OnlineFlow *Session, const std::string &Folder)
     Gl_Canvas.Pic_Ball = &Pic_Ball.Picture();
     Gl_Canvas.Pic_Kouka = &Pic_Kouka.Picture();
     Gl_Canvas.Pic_Back = &Pic_Back.Picture();
-    SetMatchHost(this);
 }
 
 Frm_Main::~Frm_Main() {
     KeepMatch(); // a program ended during a match still keeps it
-    SetMatchHost(nullptr);
     Gl_Canvas = Typ_MatchCanvas{};
 }
 
@@ -54,6 +53,7 @@ void Frm_Main::Form_Load() {
             Show();
             PlayingOnline = true;
             Online->BeginMatch();
+            Tim_Main.SetEnabled(true);
             return;
         }
         if (ProgramEnding()) {
@@ -83,6 +83,7 @@ void Frm_Main::Form_Load() {
         Recorder.BeginFromRecords(ReplayOrigin::Game);
     }
     StartMatch();
+    Tim_Main.SetEnabled(true);
 }
 
 void Frm_Main::Form_KeyDown(int16_t KeyCode, int16_t) {
@@ -131,26 +132,16 @@ void Frm_Main::Tim_Main_Timer() {
     ListenBeforeTick();
     TickMatch();
     ListenAfterTick();
+    // A side has reached 15: the winning tick has been drawn and heard, and the title follows (its
+    // fanfare plays over it). Online, the session ends a match once both machines have confirmed
+    // its last tick.
+    if (Gl_ServeSide == MatchOver) {
+        Form_Load();
+    }
 }
 
 void Frm_Main::KeepMatch() {
     Recorder.KeepIn(RecordDir);
-}
-
-void Frm_Main::EnableMatchTimer() {
-    Tim_Main.SetEnabled(true);
-}
-
-// A side has reached 15: back to the title, from inside the tick that ended the match.
-void Frm_Main::ReturnToTitle() {
-    // Online, a tick may still be run again differently: the session ends the match once both
-    // machines have confirmed its last tick.
-    if (PlayingOnline) {
-        return;
-    }
-    // The winning tick is heard now: the title opens inside it, and the fanfare plays over it.
-    ListenAfterTick();
-    Form_Load();
 }
 
 void RunProgram(OnlineFlow *Online, const std::string &RecordDir) {

@@ -6,14 +6,13 @@
 #include <string>
 
 #include "game/OnlineFlow.h"
-#include "match/Match.h"
 #include "platform/Toolkit.h"
 #include "replay/ReplayMatch.h"
 
 class Frm_Title;
 class Frm_Select;
 
-class Frm_Main final : public Form, public MatchHost {
+class Frm_Main final : public Form {
   public:
     // Online, the session runs the screens while it lasts.
     // With a folder, every local match played is kept there as a replay file.
@@ -25,9 +24,6 @@ class Frm_Main final : public Form, public MatchHost {
     void Form_KeyDown(int16_t KeyCode, int16_t Shift) override;
     void Form_Unload(int16_t &Cancel) override;
     void Tim_Main_Timer();
-
-    void EnableMatchTimer() override;
-    void ReturnToTitle() override;
 
     // The menu windows while they are shown, each created afresh for its visit.
     Frm_Title *TitleWindow() const { return Title.get(); }

@@ -1,37 +1,31 @@
 // The keyboard during a match: two people's key sets polled at every tick into a character's five
 // controls, and the three command inputs that start the special moves.
-#include "records/BasCmnDef.h"
 #include "match/Match.h"
-#include "platform/Keyboard.h"
+#include "platform/KeySets.h"
+#include "records/BasCmnDef.h"
 
 namespace {
-
-struct KeySetCodes {
-    int32_t Up, Down, Right, Left, Hit;
-};
-constexpr KeySetCodes LetterKeys = {VK_Y, VK_N, VK_J, VK_G, VK_Z};
-constexpr KeySetCodes KeypadKeys = {VK_NUMPAD8, VK_NUMPAD2, VK_NUMPAD6, VK_NUMPAD4, VK_UP};
 
 bool Held(int32_t VirtualKey) {
     return KeyIsHeld(GetKeyState(VirtualKey));
 }
 
 void PollKeys(Typ_Player &P, int16_t Side) {
-    const KeySetCodes &Keys = P.KeySet == 0 ? LetterKeys : KeypadKeys;
-    if (Held(Keys.Up)) {
+    const int32_t(&Keys)[KeyRole::Count] = KeySets[P.KeySet == 0 ? 0 : 1];
+    if (Held(Keys[KeyRole::Up])) {
         P.InUp = FlagOn;
     }
-    if (Held(Keys.Down)) {
+    if (Held(Keys[KeyRole::Down])) {
         P.InDown = FlagOn;
     }
     // On the left court the right key points at the net; on the right court it points away.
-    if (Held(Keys.Right)) {
+    if (Held(Keys[KeyRole::Right])) {
         (Side == 0 ? P.InFront : P.InBack) = FlagOn;
     }
-    if (Held(Keys.Left)) {
+    if (Held(Keys[KeyRole::Left])) {
         (Side == 0 ? P.InBack : P.InFront) = FlagOn;
     }
-    if (Held(Keys.Hit)) {
+    if (Held(Keys[KeyRole::Hit])) {
         P.InHit = FlagOn;
     }
 }

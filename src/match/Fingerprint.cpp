@@ -2,17 +2,21 @@
 // never play two different games. It is a hash of a short match played with the rules of this
 // build, so any change of what a tick does changes it, and nothing else does.
 #include "records/BasCmnDef.h"
+#include "records/MatchFields.h"
 #include "match/Draw.h"
 #include "match/Match.h"
-#include "platform/Keyboard.h"
+#include "platform/KeySets.h"
 #include "platform/Random.h"
 
 namespace {
 
 constexpr int FingerprintTicks = 400;
 constexpr int EndTicks = 6000; // room for a few rallies until a side takes its 15th point
-constexpr int32_t Keys[] = {VK_Y,       VK_N,       VK_G,       VK_J,       VK_Z,
-                            VK_NUMPAD8, VK_NUMPAD2, VK_NUMPAD4, VK_NUMPAD6, VK_UP};
+
+// The K-th of the ten keys of the two sets: the letter keys, then the keypad's.
+int32_t TrialKey(int K) {
+    return KeySets[K / KeyRole::Count][K % KeyRole::Count];
+}
 
 uint32_t Mix(uint32_t Hash, int64_t Value) {
     for (int Byte = 0; Byte < 8; ++Byte) {
@@ -25,29 +29,14 @@ uint32_t Mix(uint32_t Hash, int64_t Value) {
 
 uint32_t MatchChecksum() {
     uint32_t Hash = 2166136261u;
+    const auto Add = [&Hash](const char *, int64_t Field) { Hash = Mix(Hash, Field); };
     for (const Typ_Player &P : Gl_Players) {
-        for (int64_t Field :
-             {int64_t(P.Side),      int64_t(P.Control),   int64_t(P.KeySet),     int64_t(P.State),
-              int64_t(P.Phase),     int64_t(P.AnimFrame), int64_t(P.Spent),      int64_t(P.RunSpeed),
-              int64_t(P.JumpSpeed), int64_t(P.Stat3),     int64_t(P.Power),      int64_t(P.X),
-              int64_t(P.Y),         int64_t(P.OldX),      int64_t(P.OldY),       int64_t(P.VX),
-              int64_t(P.VY),        int64_t(P.CellX),     int64_t(P.CellY),      int64_t(P.MaskX),
-              int64_t(P.Slot),      int64_t(P.BackDir),   int64_t(P.Tick),       int64_t(P.Tick2),
-              int64_t(P.InUp),      int64_t(P.InDown),    int64_t(P.InBack),     int64_t(P.InFront),
-              int64_t(P.InHit),     int64_t(P.ComboBack), int64_t(P.ComboFront), int64_t(P.GaugeColor),
-              int64_t(P.FlashCount)}) {
-            Hash = Mix(Hash, Field);
-        }
+        ForEachPlayerField(P, Add);
     }
     for (const Typ_Team &T : Gl_Teams) {
-        Hash = Mix(Mix(Hash, T.Score), T.Members);
+        ForEachTeamField(T, Add);
     }
-    for (int64_t Field :
-         {int64_t(Gl_BallX), int64_t(Gl_BallY), int64_t(Gl_BallVX), int64_t(Gl_BallVY), int64_t(Gl_BallKind),
-          int64_t(Gl_BallCell), int64_t(Gl_BallAnim), int64_t(Gl_PointWinner), int64_t(Gl_PointDelay),
-          int64_t(Gl_ServeSide), int64_t(Gl_Blink)}) {
-        Hash = Mix(Hash, Field);
-    }
+    ForEachBallField(Gl_Match, Add);
     return Mix(Hash, int64_t(RndPosition()));
 }
 
@@ -55,7 +44,7 @@ namespace {
 
 // The two people on characters 0 and 1, the computer on 2 and 3, a fresh match.
 void StartTrial(uint32_t Position) {
-    ClearGameState();
+    ClearMatch();
     SetRndPosition(Position);
     for (int I = 0; I < 4; ++I) {
         Gl_Players[I].Side = I % 2;
@@ -85,9 +74,6 @@ uint32_t SimulationFingerprint(FingerprintTrials *Reached) {
     SaveMatch(Kept);
     const Typ_MatchCanvas KeptCanvas = Gl_Canvas;
     Gl_Canvas = Typ_MatchCanvas{};
-    // A match of its own, which no window hears of: no timer is started and no title shown.
-    MatchHost *const KeptHost = CurrentMatchHost();
-    SetMatchHost(nullptr);
     // Played from scripted keys, whatever the keyboard holds now.
     const KeyReader KeptReader = CurrentKeyReader();
     SetKeyReader(nullptr);
@@ -96,7 +82,7 @@ uint32_t SimulationFingerprint(FingerprintTrials *Reached) {
     for (int Tick = 0; Tick < FingerprintTicks && Gl_ServeSide != MatchOver; ++Tick) {
         // Keys that come and go in a fixed pattern, so that every move of the key sets is met.
         for (int K = 0; K < 10; ++K) {
-            SetScriptedKey(Keys[K], ((Tick / (K + 2)) + K) % 3 == 0);
+            SetScriptedKey(TrialKey(K), ((Tick / (K + 2)) + K) % 3 == 0);
         }
         TickMatch();
         Hash = Mix(Hash, MatchChecksum());
@@ -114,7 +100,7 @@ uint32_t SimulationFingerprint(FingerprintTrials *Reached) {
         for (int K = 0; K < 10; ++K) {
             // Down, front, back and hit of the letter keys together: the super move.
             const bool InSuper = K == 1 || K == 2 || K == 3 || K == 4;
-            SetScriptedKey(Keys[K], Super ? InSuper : ((Tick / (K + 3)) + K) % 4 == 0);
+            SetScriptedKey(TrialKey(K), Super ? InSuper : ((Tick / (K + 3)) + K) % 4 == 0);
         }
         TickMatch();
         Hash = Mix(Hash, MatchChecksum());
@@ -123,7 +109,6 @@ uint32_t SimulationFingerprint(FingerprintTrials *Reached) {
     ReleaseScriptedKeys();
     SetKeyReader(KeptReader);
     Gl_Canvas = KeptCanvas;
-    SetMatchHost(KeptHost);
     RestoreMatch(Kept);
     return Hash;
 }

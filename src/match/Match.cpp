@@ -5,8 +5,6 @@
 
 namespace {
 
-MatchHost *Host = nullptr;
-
 // Starting x of a character by side and court position.
 int32_t StartX(int64_t Side, int64_t Slot) {
     static constexpr int32_t Left[3] = {0, 104, 208};
@@ -71,14 +69,6 @@ void BookRally() {
 
 } // namespace
 
-void SetMatchHost(MatchHost *NewHost) {
-    Host = NewHost;
-}
-
-MatchHost *CurrentMatchHost() {
-    return Host;
-}
-
 void TickMatch() {
     for (int16_t Index = 0; Index < 4; ++Index) {
         MovePlayer(Index);
@@ -90,9 +80,6 @@ void TickMatch() {
         if (Gl_PointDelay >= DeadBallDelay) {
             BookRally();
         }
-    }
-    if (Gl_ServeSide == MatchOver && Host != nullptr) {
-        Host->ReturnToTitle();
     }
 }
 
@@ -119,7 +106,4 @@ void StartMatch() {
         Gl_Players[Index].GaugeColor = IndexGaugeColor[Index];
     }
     ResetRally();
-    if (Host != nullptr) {
-        Host->EnableMatchTimer();
-    }
 }

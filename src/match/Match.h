@@ -3,22 +3,12 @@
 
 #include <cstdint>
 
-// What the match needs from the window that runs it. Without a host (the tests and the headless
-// tool) the match simply stops asking: nothing is enabled and nothing returns to the title.
-class MatchHost {
-  public:
-    virtual void EnableMatchTimer() = 0;
-    virtual void ReturnToTitle() = 0; // the match window's start-up sequence
-
-  protected:
-    ~MatchHost() = default;
-};
-void SetMatchHost(MatchHost *Host);
-MatchHost *CurrentMatchHost();
-
 // Tick and rally flow (Match.cpp).
 constexpr int16_t DeadBallDelay = 20;
 constexpr int16_t WinningScore = 15;
+// One tick of play. The tick that books the winning point leaves Gl_ServeSide at MatchOver and
+// returns: whoever runs the match (the match window's timer, the tool, the online session) sees the
+// end there, after the tick, and acts on it.
 void TickMatch();
 void ResetRally();
 void StartMatch();

@@ -2,8 +2,9 @@
 
 #include <string>
 
-#include "records/BasCmnDef.h"
 #include "platform/Random.h"
+#include "records/BasCmnDef.h"
+#include "records/MatchFields.h"
 
 namespace {
 
@@ -17,54 +18,35 @@ void Field(std::string &Line, const char *Name, int64_t Value, bool First = fals
     Line += std::to_string(Value);
 }
 
-void PlayerObject(std::string &Line, const Typ_Player &P) {
+// One object of fields, in the record's order.
+template <typename Walk> void Object(std::string &Line, Walk &&ForEach) {
     Line += '{';
-    Field(Line, "Side", P.Side, true);
-    Field(Line, "Control", P.Control);
-    Field(Line, "KeySet", P.KeySet);
-    Field(Line, "State", P.State);
-    Field(Line, "Phase", P.Phase);
-    Field(Line, "AnimFrame", P.AnimFrame);
-    Field(Line, "Spent", P.Spent);
-    Field(Line, "RunSpeed", P.RunSpeed);
-    Field(Line, "JumpSpeed", P.JumpSpeed);
-    Field(Line, "Stat3", P.Stat3);
-    Field(Line, "Power", P.Power);
-    Field(Line, "X", P.X);
-    Field(Line, "Y", P.Y);
-    Field(Line, "OldX", P.OldX);
-    Field(Line, "OldY", P.OldY);
-    Field(Line, "VX", P.VX);
-    Field(Line, "VY", P.VY);
-    Field(Line, "CellX", P.CellX);
-    Field(Line, "CellY", P.CellY);
-    Field(Line, "MaskX", P.MaskX);
-    Field(Line, "Slot", P.Slot);
-    Field(Line, "BackDir", P.BackDir);
-    Field(Line, "Tick", P.Tick);
-    Field(Line, "Tick2", P.Tick2);
-    Field(Line, "InUp", P.InUp);
-    Field(Line, "InDown", P.InDown);
-    Field(Line, "InBack", P.InBack);
-    Field(Line, "InFront", P.InFront);
-    Field(Line, "InHit", P.InHit);
-    Field(Line, "ComboBack", P.ComboBack);
-    Field(Line, "ComboFront", P.ComboFront);
-    Field(Line, "GaugeColor", P.GaugeColor);
-    Field(Line, "FlashCount", P.FlashCount);
+    bool First = true;
+    ForEach([&](const char *Name, int64_t Value) {
+        Field(Line, Name, Value, First);
+        First = false;
+    });
     Line += '}';
 }
 
 } // namespace
 
 std::string TraceLine(int64_t Tick) {
+    double Draws[MaxLoggedDraws];
+    const int Count = DrawsSinceMark() < MaxLoggedDraws ? DrawsSinceMark() : MaxLoggedDraws;
+    for (int I = 0; I < Count; ++I) {
+        Draws[I] = DrawSinceMark(I);
+    }
+    return TraceLineWithDraws(Tick, Draws, Count);
+}
+
+std::string TraceLineWithDraws(int64_t Tick, const double *Draws, int Count) {
     std::string Line = "{";
     Field(Line, "tick", Tick, true);
     Line += ",\"draws\":[";
-    const int Draws = DrawsSinceMark() < MaxLoggedDraws ? DrawsSinceMark() : MaxLoggedDraws;
-    for (int I = 0; I < Draws; ++I) {
+    for (int I = 0; I < Count; ++I) {
         char Number[40];
-        std::snprintf(Number, sizeof Number, "%.17g", DrawSinceMark(I));
+        std::snprintf(Number, sizeof Number, "%.17g", Draws[I]);
         if (I > 0) {
             Line += ',';
         }
@@ -75,27 +57,17 @@ std::string TraceLine(int64_t Tick) {
         if (I > 0) {
             Line += ',';
         }
-        PlayerObject(Line, Gl_Players[I]);
+        Object(Line, [I](auto &&Visit) { ForEachPlayerField(Gl_Players[I], Visit); });
     }
     Line += "],\"Gl_Teams\":[";
     for (int I = 0; I < 2; ++I) {
-        Line += I > 0 ? ",{" : "{";
-        Field(Line, "Score", Gl_Teams[I].Score, true);
-        Field(Line, "Members", Gl_Teams[I].Members);
-        Line += '}';
+        if (I > 0) {
+            Line += ',';
+        }
+        Object(Line, [I](auto &&Visit) { ForEachTeamField(Gl_Teams[I], Visit); });
     }
     Line += ']';
-    Field(Line, "Gl_BallX", Gl_BallX);
-    Field(Line, "Gl_BallY", Gl_BallY);
-    Field(Line, "Gl_BallVX", Gl_BallVX);
-    Field(Line, "Gl_BallVY", Gl_BallVY);
-    Field(Line, "Gl_BallKind", Gl_BallKind);
-    Field(Line, "Gl_BallCell", Gl_BallCell);
-    Field(Line, "Gl_BallAnim", Gl_BallAnim);
-    Field(Line, "Gl_PointWinner", Gl_PointWinner);
-    Field(Line, "Gl_PointDelay", Gl_PointDelay);
-    Field(Line, "Gl_ServeSide", Gl_ServeSide);
-    Field(Line, "Gl_Blink", Gl_Blink);
+    ForEachBallField(Gl_Match, [&Line](const char *Name, int64_t Value) { Field(Line, Name, Value); });
     Line += "}\n";
     return Line;
 }

@@ -10,3 +10,5 @@
 void WriteTraceLine(std::FILE *Out, int64_t Tick);
 // The same line as a string, newline included.
 std::string TraceLine(int64_t Tick);
+// The line of a tick whose random draws were kept elsewhere (a match saved and restored since).
+std::string TraceLineWithDraws(int64_t Tick, const double *Draws, int Count);

@@ -15,8 +15,9 @@ constexpr size_t ChannelCount = 2;
 constexpr size_t LargestPacket = 512;
 // What one peer may have waiting to be read before ENet stops taking more from it.
 constexpr size_t WaitingBytes = 64 * 1024;
-// How long a guest's goodbye and what was queued before it may take to leave.
-constexpr uint32_t GoodbyeMillis = 1000;
+// How long the goodbye, and what was queued before it, may take to be acknowledged: on a bad
+// network a few resends. A machine that leaves must not take the other's last messages with it.
+constexpr uint32_t GoodbyeMillis = 3000;
 
 bool Started = false;
 
@@ -125,6 +126,10 @@ bool EnetTransport::StartConnecting() {
         return false;
     }
     Peer->data = reinterpret_cast<void *>(uintptr_t(Pending));
+    // The first knock is resent after 200 ms, not ENet's 500, and sooner each time after: a lost
+    // knock or two on a bad network costs a fraction of a second, not the guest's patience.
+    Peer->roundTripTime = 100;
+    Peer->roundTripTimeVariance = 25;
     Peers[Pending] = Peer;
     return true;
 }
@@ -174,8 +179,11 @@ NetEvent EnetTransport::Poll(uint32_t Millis) {
             if (Id == Pending) {
                 Pending = NoPeer;
             }
-            // Faster notice of a silent peer than ENet's default, which waits half a minute.
-            enet_peer_timeout(Event.peer, 0, 3000, 5000);
+            // A connection whose reliable messages go unacknowledged for a while is not given up
+            // here: a bad network can take seconds of resends, while its unreliable datagrams
+            // still arrive. The session notices real silence itself, after 5 s; this only ends a
+            // connection nobody is watching any more.
+            enet_peer_timeout(Event.peer, 0, 8000, 15000);
             // Every unreliable datagram goes out. ENet's throttle drops unreliable packets whenever
             // a round trip comes back slower than the last, and a few slow ones in a row (a busy
             // machine, a stale datagram's acknowledgement) would silence the inputs until the
@@ -258,16 +266,25 @@ void EnetTransport::Drop(PeerId Peer, bool Goodbye) {
     }
 }
 
-void EnetTransport::Close() {
+void EnetTransport::Close(bool Linger) {
     if (Self == nullptr) {
         return;
     }
     bool Waiting = false;
     for (const auto &Each : Peers) {
-        enet_peer_disconnect_later(Each.second, 0);
-        Waiting = true;
+        if (Each.second->state == ENET_PEER_STATE_CONNECTED && !Linger) {
+            enet_peer_disconnect(Each.second, 0);
+        } else if (Each.second->state == ENET_PEER_STATE_CONNECTED) {
+            enet_peer_disconnect_later(Each.second, 0);
+            Waiting = true;
+        } else {
+            // Still connecting: there is nobody yet to say goodbye to.
+            Each.second->data = nullptr;
+            enet_peer_reset(Each.second);
+        }
     }
     Peers.clear();
+    enet_host_flush(Self);
     // A moment for the goodbyes and what was queued before them to leave and be acknowledged.
     const auto Until = std::chrono::steady_clock::now() + std::chrono::milliseconds(GoodbyeMillis);
     ENetEvent Event;
@@ -278,7 +295,8 @@ void EnetTransport::Close() {
         Waiting = false;
         for (size_t I = 0; I < Self->peerCount; ++I) {
             const ENetPeerState State = Self->peers[I].state;
-            Waiting = Waiting || (State != ENET_PEER_STATE_DISCONNECTED && State != ENET_PEER_STATE_ZOMBIE);
+            Waiting = Waiting || State == ENET_PEER_STATE_CONNECTED || State == ENET_PEER_STATE_DISCONNECT_LATER ||
+                      State == ENET_PEER_STATE_DISCONNECTING;
         }
     }
     enet_host_destroy(Self);

@@ -31,7 +31,7 @@ class EnetTransport final : public Transport {
     bool Send(PeerId Peer, const uint8_t *Bytes, size_t Size, bool Reliable) override;
     using Transport::Send;
     void Drop(PeerId Peer, bool Goodbye) override;
-    void Close() override;
+    void Close(bool Linger = true) override;
     bool Connected(PeerId Peer) const override;
     uint64_t Address(PeerId Peer) const override;
     uint32_t RoundTripMillis(PeerId Peer) const override;

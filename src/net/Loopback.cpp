@@ -134,7 +134,7 @@ class LoopbackEnd final : public Transport {
         }
     }
 
-    void Close() override {
+    void Close(bool = true) override {
         for (auto &Link : Net.Links) {
             const int Own = Link->End[0] == this ? 0 : Link->End[1] == this ? 1 : -1;
             if (Own >= 0 && !Link->Gone[Own]) {

@@ -86,12 +86,17 @@ void NetSession::Service(uint32_t WaitMillis) {
         }
         if (Now == Stages::Connecting && Partner != NoPeer && Clock - Heard > SilenceMillis) {
             Note("the other machine went silent before the session began: waiting for another");
+        GuestsGone++;
             Net.Drop(Partner, false);
             Partner = NoPeer;
         }
-    } else if (Now == Stages::Connecting && Clock - Started > PatienceMillis) {
-        // The host learns that its guest gave up: the connection closes with a goodbye.
-        End("nobody answered" + Place);
+    } else if (Now == Stages::Connecting && !EverConnected && Clock - Started > PatienceMillis) {
+        End("nobody answered" + Place, false);
+        return;
+    } else if (Now == Stages::Connecting && EverConnected && Clock - ConnectedAt > SilenceMillis) {
+        // Someone answered, and on a bad network the welcome may take a few resends; but not
+        // forever. The host learns that its guest gave up: the connection closes with a goodbye.
+        End("the host did not answer" + Place, false);
         return;
     }
     if (Now == Stages::Agreed && Clock - Heard > SilenceMillis) {
@@ -103,6 +108,7 @@ void NetSession::Connected(PeerId Peer) {
     if (!Host) {
         Partner = Peer;
         EverConnected = true;
+        ConnectedAt = Net.Millis();
         Wire::Message Hello;
         Hello.Type = Wire::Kind::Hello;
         Hello.Fingerprint = Fingerprint;
@@ -239,6 +245,7 @@ void NetSession::Lost(PeerId Peer) {
     }
     if (Host && Now == Stages::Connecting) {
         Note("the other machine gave up before the session began: waiting for another");
+        GuestsGone++;
         Partner = NoPeer;
         return;
     }
@@ -260,7 +267,7 @@ void NetSession::Send(Wire::Message Out, bool Reliable) {
     }
 }
 
-void NetSession::End(const std::string &Why) {
+void NetSession::End(const std::string &Why, bool Linger) {
     if (Now == Stages::Over) {
         return;
     }
@@ -268,14 +275,19 @@ void NetSession::End(const std::string &Why) {
     Reason = Why;
     Knocking.clear();
     Partner = NoPeer;
-    Net.Close();
+    Net.Close(Linger);
 }
 
-void NetSession::Leave() {
-    if (Now == Stages::Agreed && Partner != NoPeer) {
+void NetSession::SayGoodbye() {
+    if (Now == Stages::Agreed && Partner != NoPeer && !SaidGoodbye) {
+        SaidGoodbye = true;
         Wire::Message Bye;
         Bye.Type = Wire::Kind::Bye;
         Send(Bye, true);
     }
+}
+
+void NetSession::Leave() {
+    SayGoodbye();
     End("");
 }

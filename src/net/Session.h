@@ -21,8 +21,9 @@ class NetSession {
   public:
     static constexpr uint64_t SilenceMillis = 5000;  // a partner heard from in none of this is gone
     static constexpr uint64_t HelloMillis = 2000;    // a connection must say who it is in this
-    // A guest gives up on a host that has not welcomed it after this long, so that, with its own
-    // start-up, it has said so within 5 s of being started.
+    // A guest gives up on a host that has not answered after this long, so that, with its own
+    // start-up, it has said so within 5 s of being started. A host that has answered has until
+    // the connection would count as silent to send its welcome.
     static constexpr uint64_t PatienceMillis = 4000;
     static constexpr size_t PerAddress = 2;
     static constexpr size_t MaxWaiting = 1024; // messages held for the player of the session
@@ -59,10 +60,15 @@ class NetSession {
     void Send(Wire::Message Out, bool Reliable);
     // Says goodbye to the other machine, if there is one, and closes the connection.
     void Leave();
+    // Says goodbye without closing: a machine that has finished waits for the other's goodbye,
+    // which comes after every message the other sent before it, and only then leaves.
+    void SayGoodbye();
 
     // Where a guest connects to, as its sentences say it (" at HOST:PORT").
     std::string Place;
 
+    // Guests a host welcomed that went away before the session began.
+    int Departures() const { return GuestsGone; }
     // A host's connections that have not yet said a valid hello.
     size_t Knocks() const { return Knocking.size(); }
 
@@ -80,7 +86,7 @@ class NetSession {
     void Lost(PeerId Peer);
     void Hello(PeerId Peer, const Wire::Message &In);
     void Turn(PeerId Peer, Wire::Refusal Why);
-    void End(const std::string &Why);
+    void End(const std::string &Why, bool Linger = true);
     void Note(const std::string &Line);
     void Forget(PeerId Peer);
 
@@ -93,6 +99,9 @@ class NetSession {
     PeerId Partner = NoPeer;
     bool EverConnected = false;
     bool HeardFromGuest = false;
+    bool SaidGoodbye = false;
+    uint64_t ConnectedAt = 0;
+    int GuestsGone = 0;
     uint64_t Heard = 0;
     std::string Reason;
     std::deque<std::string> Notes;

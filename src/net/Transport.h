@@ -33,8 +33,9 @@ class Transport {
     virtual bool Send(PeerId Peer, const uint8_t *Bytes, size_t Size, bool Reliable) = 0;
     // Lets one peer go: with a goodbye after what was queued for it, or at once.
     virtual void Drop(PeerId Peer, bool Goodbye) = 0;
-    // Says goodbye to every peer, gives the last datagrams a moment to leave, and closes.
-    virtual void Close() = 0;
+    // Says goodbye to every peer and closes. Lingering, it first gives what was queued a moment to
+    // be acknowledged; without, the goodbye goes out at once, as far as it gets.
+    virtual void Close(bool Linger = true) = 0;
 
     virtual bool Connected(PeerId Peer) const = 0;
     // Where a peer connects from, as a number comparable between peers (one per machine).

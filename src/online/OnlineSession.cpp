@@ -62,9 +62,6 @@ void OnlineSession::Service() {
     for (std::string Line = Net->TakeNote(); !Line.empty(); Line = Net->TakeNote()) {
         std::fprintf(stderr, "Zorbump: %s\n", Line.c_str());
     }
-    if (Select != nullptr) {
-        Select->Pump();
-    }
 }
 
 // Starts listening or connecting, and waits in the online window for the handshake to end.

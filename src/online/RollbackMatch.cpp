@@ -4,21 +4,15 @@
 
 #include "audio/Listener.h"
 #include "match/Match.h"
-#include "platform/Keyboard.h"
+#include "platform/KeySets.h"
 #include "platform/Random.h"
 
-namespace {
-
-// The keys of each person's set, in the order of the bits of PadInput.
-constexpr int32_t SetKeys[2][5] = {{VK_Y, VK_N, VK_G, VK_J, VK_Z},
-                                   {VK_NUMPAD8, VK_NUMPAD2, VK_NUMPAD4, VK_NUMPAD6, VK_UP}};
-
-} // namespace
+// The bits of PadInput are the keys of a set, in the set's order.
 
 PadInput InputOfLetterKeys() {
     PadInput Input = 0;
-    for (int Bit = 0; Bit < 5; ++Bit) {
-        if (KeyIsHeld(GetKeyState(SetKeys[0][Bit]))) {
+    for (int Bit = 0; Bit < KeyRole::Count; ++Bit) {
+        if (KeyIsHeld(GetKeyState(KeySets[0][Bit]))) {
             Input |= PadInput(1 << Bit);
         }
     }
@@ -28,8 +22,8 @@ PadInput InputOfLetterKeys() {
 PadInput InputOfLetterKeys(const std::vector<int> &Held) {
     PadInput Input = 0;
     for (int Code : Held) {
-        for (int Bit = 0; Bit < 5; ++Bit) {
-            if (Code == SetKeys[0][Bit]) {
+        for (int Bit = 0; Bit < KeyRole::Count; ++Bit) {
+            if (Code == KeySets[0][Bit]) {
                 Input |= PadInput(1 << Bit);
             }
         }
@@ -49,10 +43,10 @@ HeldInputs::HeldInputs(const PadInput Inputs[2]) : Keyboard(CurrentKeyReader()) 
     SetKeyReader(nullptr);
     ReleaseScriptedKeys();
     for (int Person = 0; Person < 2; ++Person) {
-        for (int Bit = 0; Bit < 5; ++Bit) {
+        for (int Bit = 0; Bit < KeyRole::Count; ++Bit) {
             if ((Inputs[Person] >> Bit) & 1) {
-                SetScriptedKey(SetKeys[Person][Bit], true);
-                Held += (Held.empty() ? "" : " ") + std::to_string(SetKeys[Person][Bit]);
+                SetScriptedKey(KeySets[Person][Bit], true);
+                Held += (Held.empty() ? "" : " ") + std::to_string(KeySets[Person][Bit]);
             }
         }
     }

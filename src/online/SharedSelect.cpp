@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "records/BasCmnDef.h"
-#include "online/RollbackMatch.h"
 #include "platform/Keyboard.h"
 #include "platform/Toolkit.h"
 
@@ -21,13 +20,13 @@ bool SharedSelect::Run() {
     ClearGameState();
     Gl_PlayerCount = 2;
     Frm_Select Select(this);
-    Window = &Select;
     Select.ShowModal();
-    Window = nullptr;
+    Holding.reset();
     return Chosen && !ProgramEnding() && Net.Stage() != NetSession::Stages::Over;
 }
 
-void SharedSelect::Pump() {
+bool SharedSelect::SelectBegin() {
+    Net.Service();
     Wire::Message In;
     while (Net.Take(In, Screen)) {
         if (In.Screen == Screen && In.Type == Wire::Kind::Inputs) {
@@ -35,18 +34,8 @@ void SharedSelect::Pump() {
             TheyHave = std::max(TheyHave, std::min(In.Ack, Inputs.LocalKnownThrough()));
         }
     }
-    if (Window != nullptr && Net.Stage() == NetSession::Stages::Over) {
-        Window->Unload(); // the session has ended: the screen closes
-        return;
-    }
-    RunTicks();
-}
-
-void SharedSelect::SelectTimer(Frm_Select &Select) {
-    Net.Service();
-    Pump();
-    if (!Select.Loaded()) {
-        return;
+    if (Net.Stage() == NetSession::Stages::Over) {
+        return false; // the session has ended: the screen closes
     }
     if (Inputs.Frame() - Ran < TicksAhead) {
         const PadInput Enter = EnterPressed ? PadBits::Enter : 0;
@@ -54,7 +43,7 @@ void SharedSelect::SelectTimer(Frm_Select &Select) {
         Inputs.AdvanceLocal(InputOfLetterKeys() | Enter);
     }
     SendInputs(false);
-    RunTicks();
+    return true;
 }
 
 bool SharedSelect::SelectKey(int16_t KeyCode) {
@@ -66,23 +55,27 @@ bool SharedSelect::SelectKey(int16_t KeyCode) {
     return false;
 }
 
-// Runs every tick whose inputs both machines have given.
-void SharedSelect::RunTicks() {
-    while (Window != nullptr && Window->Loaded() && Ran < Inputs.Frame() && Ran < Inputs.RemoteKnownThrough()) {
-        PadInput Both[2];
-        Both[Local] = Inputs.LocalInput(Ran);
-        Both[1 - Local] = Inputs.RemoteInput(Ran);
-        Ran++;
-        const bool Enter = ((Both[0] | Both[1]) & PadBits::Enter) != 0;
-        {
-            const HeldInputs Holding(Both);
-            Window->RunTick(Enter);
-        }
-        if (!Window->Loaded()) {
-            // The line-up is chosen; the other machine may still need our inputs to see it so.
-            Chosen = true;
-            SendInputs(true);
-        }
+// The next tick whose inputs both machines have given.
+bool SharedSelect::SelectNextTick(bool &Enter) {
+    Holding.reset();
+    if (Ran >= Inputs.Frame() || Ran >= Inputs.RemoteKnownThrough()) {
+        return false;
+    }
+    PadInput Both[2];
+    Both[Local] = Inputs.LocalInput(Ran);
+    Both[1 - Local] = Inputs.RemoteInput(Ran);
+    Ran++;
+    Enter = ((Both[0] | Both[1]) & PadBits::Enter) != 0;
+    Holding = std::make_unique<HeldInputs>(Both);
+    return true;
+}
+
+void SharedSelect::SelectEnd(bool LineupChosen) {
+    Holding.reset();
+    if (LineupChosen && !Chosen) {
+        // The line-up is chosen; the other machine may still need our inputs to see it so.
+        Chosen = true;
+        SendInputs(true);
     }
 }
 

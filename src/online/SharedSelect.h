@@ -10,6 +10,7 @@
 #include "net/Protocol.h"
 #include "net/Rollback.h"
 #include "net/Session.h"
+#include "online/RollbackMatch.h"
 #include "select/FrmSelect.h"
 
 class SharedSelect final : public SelectPace {
@@ -19,14 +20,13 @@ class SharedSelect final : public SelectPace {
     // Shows the select screen until the line-up is chosen on both machines (true), or the session
     // or the program ends.
     bool Run();
-    // Takes what has arrived for this screen, and runs every tick it completes.
-    void Pump();
 
-    void SelectTimer(Frm_Select &Window) override;
+    bool SelectBegin() override;
+    bool SelectNextTick(bool &Enter) override;
+    void SelectEnd(bool Chosen) override;
     bool SelectKey(int16_t KeyCode) override;
 
   private:
-    void RunTicks();
     void SendInputs(bool Reliable);
 
     NetSession &Net;
@@ -44,5 +44,5 @@ class SharedSelect final : public SelectPace {
     int32_t TheyHave = 0; // our inputs the other machine has acknowledged
     bool EnterPressed = false;
     bool Chosen = false;
-    Frm_Select *Window = nullptr;
+    std::unique_ptr<HeldInputs> Holding; // both machines' keys of the tick the window runs
 };

@@ -17,6 +17,7 @@ struct WatchedSocket {
     std::function<void()> Handler;
 };
 std::vector<WatchedSocket> SocketHandlers;
+std::vector<std::function<void()>> SoonWork; // RunSoon's, for the next round
 
 uint64_t Now() {
     return CurrentBackend()->NowMicros();
@@ -147,6 +148,13 @@ uint64_t NextDue() {
 // neither had anything and Wait is set, waits for the next event or timer. Then the watched
 // sockets' handlers.
 void RunRound(bool Wait) {
+    if (!SoonWork.empty()) {
+        const std::vector<std::function<void()>> Work = std::move(SoonWork);
+        SoonWork.clear();
+        for (const std::function<void()> &Each : Work) {
+            Each();
+        }
+    }
     bool Busy = FireDueTimers();
     ToolkitEvent Event;
     while (!ProgramEnding() && CurrentBackend()->PollEvent(Event)) {
@@ -180,6 +188,10 @@ void RunEventLoop() {
     }
 }
 
+void RunSoon(std::function<void()> Work) {
+    SoonWork.push_back(std::move(Work));
+}
+
 void WakeOnSocket(intptr_t Socket, std::function<void()> Handler) {
     StopWakingOnSocket(Socket);
     SocketHandlers.push_back({Socket, std::move(Handler)});
@@ -189,9 +201,10 @@ void WakeOnSocket(intptr_t Socket, std::function<void()> Handler) {
 }
 
 void StopWakingOnSocket(intptr_t Socket) {
-    SocketHandlers.erase(std::remove_if(SocketHandlers.begin(), SocketHandlers.end(),
-                                        [Socket](const WatchedSocket &Each) { return Each.Socket == Socket; }),
-                         SocketHandlers.end());
+    SocketHandlers.erase(
+        std::remove_if(SocketHandlers.begin(), SocketHandlers.end(),
+                       [Socket](const WatchedSocket &Each) { return Each.Socket == Socket; }),
+        SocketHandlers.end());
     if (CurrentBackend() != nullptr) {
         CurrentBackend()->UnwatchSocket(Socket);
     }
@@ -209,4 +222,3 @@ void Form::ShowModal() {
     }
     LeaveModal(this);
 }
-

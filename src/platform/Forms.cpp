@@ -11,8 +11,8 @@
 namespace {
 
 std::vector<Form *> LoadedList; // in the order they were loaded
-std::vector<Form *> Shown;  // visible windows, the one shown last at the end
-std::vector<Form *> Modal;  // the windows whose modal runs are active, innermost last
+std::vector<Form *> Shown;      // visible windows, the one shown last at the end
+std::vector<Form *> Modal;      // the windows whose modal runs are active, innermost last
 
 // Colours of a sunken frame and of an empty picture box.
 constexpr uint32_t FrameShadow = 0x808080;

@@ -2,17 +2,26 @@
 
 #include <SDL.h>
 
-#include "platform/Keyboard.h"
+#include "platform/KeySets.h"
 
 namespace {
 
-// The controls a person has, in the order of the key sets below.
-enum Control { Up, Down, Left, Right, Hit, Start, Back, ControlCount };
-
-constexpr int32_t PersonKeys[2][ControlCount] = {
-    {VK_Y, VK_N, VK_G, VK_J, VK_Z, VK_GAMEPAD_MENU, VK_ESCAPE},
-    {VK_NUMPAD8, VK_NUMPAD2, VK_NUMPAD4, VK_NUMPAD6, VK_UP, VK_GAMEPAD_MENU, VK_ESCAPE},
+// The controls a person has: the five of the key sets, in their order, then Start and Back.
+enum Control {
+    Up = KeyRole::Up,
+    Down = KeyRole::Down,
+    Left = KeyRole::Left,
+    Right = KeyRole::Right,
+    Hit = KeyRole::Hit,
+    Start,
+    Back,
+    ControlCount
 };
+
+// The key each control stands for, by person.
+constexpr int32_t PersonKey(int Person, int Which) {
+    return Which == Start ? VK_GAMEPAD_MENU : Which == Back ? VK_ESCAPE : KeySets[Person][Which];
+}
 
 // A stick counts as pushed past half its travel.
 constexpr int16_t StickDeadZone = 16384;
@@ -68,7 +77,7 @@ int16_t Press(Seat &Each, int Which, bool &Flag) {
         return 0;
     }
     Each.Muted[Which] = false;
-    return static_cast<int16_t>(PersonKeys[SeatIndex(&Each)][Which]);
+    return static_cast<int16_t>(PersonKey(SeatIndex(&Each), Which));
 }
 
 void Release(Seat &Each, int Which, bool &Flag) {
@@ -205,7 +214,7 @@ int16_t HandlePadEvent(const SDL_Event &Raw) {
 bool PadHolds(int32_t VirtualKey) {
     for (int Person = 0; Person < 2; ++Person) {
         for (int Which = 0; Which < ControlCount; ++Which) {
-            if (PersonKeys[Person][Which] == VirtualKey && Holds(Seats[Person], Which)) {
+            if (PersonKey(Person, Which) == VirtualKey && Holds(Seats[Person], Which)) {
                 return true;
             }
         }

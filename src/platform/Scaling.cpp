@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 PictureLayout FitPicture(int32_t OutputWidth, int32_t OutputHeight, int32_t PictureWidth,
                          int32_t PictureHeight) {
@@ -41,6 +42,24 @@ void FillBlack(const OutputPixels &Output, int32_t Left, int32_t Top, int32_t Ri
     }
 }
 
+// Converts Count of the picture's pixels (red low) to the output's packing. Most screens keep red high and
+// blue low: their loop has fixed shifts, which the compiler turns into a few wide operations per
+// handful of pixels, the main cost of showing a frame at 1x.
+void ConvertPixels(const uint32_t *Source, int32_t Count, uint32_t *Target, const OutputPixels &Output) {
+    if (Output.RedShift == 16 && Output.GreenShift == 8 && Output.BlueShift == 0) {
+        for (int32_t X = 0; X < Count; ++X) {
+            const uint32_t Pixel = Source[X];
+            Target[X] = (Pixel & 0xFF) << 16 | (Pixel & 0xFF00) | ((Pixel >> 16) & 0xFF);
+        }
+        return;
+    }
+    for (int32_t X = 0; X < Count; ++X) {
+        const uint32_t Pixel = Source[X];
+        Target[X] = (Pixel & 0xFF) << Output.RedShift | ((Pixel >> 8) & 0xFF) << Output.GreenShift |
+                    ((Pixel >> 16) & 0xFF) << Output.BlueShift;
+    }
+}
+
 } // namespace
 
 void DrawScaled(const OutputPixels &Output, const Surface &Picture, const PictureLayout &Layout,
@@ -59,26 +78,34 @@ void DrawScaled(const OutputPixels &Output, const Surface &Picture, const Pictur
     const int32_t LastX = std::min(Picture.Width, Layout.PictureX(Output.Width - 1) + 1);
     const int32_t FirstY = std::max(0, Layout.PictureY(0));
     const int32_t LastY = std::min(Picture.Height, Layout.PictureY(Output.Height - 1) + 1);
+    if (FirstX >= LastX) {
+        return;
+    }
+    // Each visible row of the picture is converted once, at 1x straight into the output; larger, into
+    // a row of its own whose pixels are then spread over their blocks.
+    std::vector<uint32_t> Converted(Scale > 1 ? static_cast<size_t>(LastX - FirstX) : 0);
+    const int32_t SpanFrom = std::max(Layout.Left + FirstX * Scale, 0);
+    const int32_t SpanTo = std::min(Layout.Left + LastX * Scale, Output.Width);
     for (int32_t Y = FirstY; Y < LastY; ++Y) {
-        const uint32_t *Source = Picture.Row(Y);
+        const uint32_t *Source = Picture.Row(Y) + FirstX;
         const int32_t OutTop = Layout.Top + Y * Scale;
         // The first output row of the block that is on the output; the rest are copies of it.
         const int32_t RowFrom = std::max(OutTop, 0);
         const int32_t RowTo = std::min(OutTop + Scale, Output.Height);
         uint32_t *Target = OutputRow(Output, RowFrom);
+        if (Scale == 1) {
+            ConvertPixels(Source, LastX - FirstX, Target + Layout.Left + FirstX, Output);
+            continue;
+        }
+        ConvertPixels(Source, LastX - FirstX, Converted.data(), Output);
         for (int32_t X = FirstX; X < LastX; ++X) {
-            const uint32_t Pixel = Source[X];
-            const uint32_t Converted = (Pixel & 0xFF) << Output.RedShift |
-                                       ((Pixel >> 8) & 0xFF) << Output.GreenShift |
-                                       ((Pixel >> 16) & 0xFF) << Output.BlueShift;
+            const uint32_t Pixel = Converted[static_cast<size_t>(X - FirstX)];
             const int32_t From = std::max(Layout.Left + X * Scale, 0);
             const int32_t To = std::min(Layout.Left + (X + 1) * Scale, Output.Width);
             for (int32_t Column = From; Column < To; ++Column) {
-                Target[Column] = Converted;
+                Target[Column] = Pixel;
             }
         }
-        const int32_t SpanFrom = std::max(Layout.Left + FirstX * Scale, 0);
-        const int32_t SpanTo = std::min(Layout.Left + LastX * Scale, Output.Width);
         for (int32_t Copy = RowFrom + 1; Copy < RowTo && SpanFrom < SpanTo; ++Copy) {
             std::memcpy(OutputRow(Output, Copy) + SpanFrom, Target + SpanFrom,
                         static_cast<size_t>(SpanTo - SpanFrom) * 4);

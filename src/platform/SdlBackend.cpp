@@ -28,6 +28,7 @@ class SdlBackend final : public Backend {
     }
 
     bool PollEvent(ToolkitEvent &Event) override {
+        ListenForPads();
         if (TakePending(Event)) {
             return true;
         }
@@ -41,6 +42,7 @@ class SdlBackend final : public Backend {
     }
 
     bool WaitEvent(uint64_t Deadline, ToolkitEvent &Event) override {
+        ListenForPads();
         for (;;) {
             if (TakePending(Event)) {
                 return true;
@@ -81,6 +83,16 @@ class SdlBackend final : public Backend {
     void UnwatchSocket(intptr_t Socket) override { UnwatchSystemSocket(Socket); }
 
   private:
+    // Controllers start listening at the first look at the events, when the first window is already
+    // on the screen: their start, a search of the machine's devices, need not hold the window up.
+    // Those already connected arrive as events in that same look.
+    void ListenForPads() {
+        if (!PadsAsked) {
+            PadsAsked = true;
+            OpenPads();
+        }
+    }
+
     bool TakePending(ToolkitEvent &Event) {
         if (Pending.empty()) {
             return false;
@@ -187,6 +199,7 @@ class SdlBackend final : public Backend {
 
     SdlScreen Screen;
     std::deque<ToolkitEvent> Pending;
+    bool PadsAsked = false;
 };
 
 std::unique_ptr<SdlBackend> Opened;
@@ -211,8 +224,8 @@ Backend *OpenSdlBackend(const DisplayOptions &Options, std::string &Error) {
     SDL_EventState(SDL_MOUSEMOTION, SDL_IGNORE);
     SDL_EventState(SDL_TEXTINPUT, SDL_IGNORE);
     SDL_StopTextInput();
-    // Controllers are welcome but not needed: without them the game plays with the keyboard.
-    OpenPads();
+    // Controllers are welcome but not needed: without them the game plays with the keyboard. They
+    // open with the first look at the events.
     Opened = std::make_unique<SdlBackend>(Options);
     SetKeyReader(ReadSdlKey);
     return Opened.get();

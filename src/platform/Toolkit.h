@@ -31,6 +31,10 @@ void DoEvents();
 // Runs the program's event loop until no window is loaded or the program ends.
 void RunEventLoop();
 
+// Work that need not hold up the first window: runs once, first thing in the event loop's next
+// round, by when the window shown first is on the screen.
+void RunSoon(std::function<void()> Work);
+
 // Ends the program: every modal run and the event loop return as soon as the handler that called
 // this returns, and no unload handler runs.
 void EndProgram();

@@ -6,6 +6,7 @@
 #include "platform/Random.h"
 
 Typ_Match Gl_Match;
+Int16 Gl_PlayerCount;
 
 void OverflowFault(int Bits, int64_t Value) {
     std::fprintf(stderr, "Zorbump: overflow: %lld does not fit a %d-bit field\n",
@@ -14,6 +15,11 @@ void OverflowFault(int Bits, int64_t Value) {
 }
 
 void ClearGameState() {
+    ClearMatch();
+    Gl_PlayerCount = 0;
+}
+
+void ClearMatch() {
     Gl_Match = Typ_Match{};
 }
 

@@ -74,7 +74,6 @@ struct Typ_Player {
 struct Typ_Team {
     Int16 Score;
     Int16 Members; // characters on this side, 1 to 3
-    Int16 Spare;   // cleared by the select screen, read by nothing
 };
 
 // Everything a match reads and writes, in one record: the four characters, the two sides, the ball,
@@ -92,12 +91,15 @@ struct Typ_Match {
     Int16 BallAnim;
     Int16 PointWinner; // -1 while the rally is live, else winning side + 1
     Int16 PointDelay;
-    Int16 PlayerCount; // the title menu's choice: 1, 2, or 3 to leave
-    Int16 ServeSide;   // side serving the next rally, or 3 once the match is won
-    Int16 Blink;       // steps 0, 1, 0, 1 with every frame drawn
+    Int16 ServeSide; // side serving the next rally, or 3 once the match is won
+    Int16 Blink;     // steps 0, 1, 0, 1 with every frame drawn
 };
 
 extern Typ_Match Gl_Match;
+
+// The title menu's choice: 1, 2, or 3 to leave. The select screen reads it; no tick does, so it
+// is no part of the match's record.
+extern Int16 Gl_PlayerCount;
 
 // The game's own names for the record's fields: every screen reads and writes them in place.
 inline Typ_Player (&Gl_Players)[4] = Gl_Match.Players;
@@ -111,7 +113,6 @@ inline Int32 &Gl_BallCell = Gl_Match.BallCell;
 inline Int16 &Gl_BallAnim = Gl_Match.BallAnim;
 inline Int16 &Gl_PointWinner = Gl_Match.PointWinner;
 inline Int16 &Gl_PointDelay = Gl_Match.PointDelay;
-inline Int16 &Gl_PlayerCount = Gl_Match.PlayerCount;
 inline Int16 &Gl_ServeSide = Gl_Match.ServeSide;
 inline Int16 &Gl_Blink = Gl_Match.Blink;
 
@@ -128,3 +129,5 @@ constexpr int32_t IndexGaugeColor[4] = {RGB(255, 0, 0), RGB(255, 255, 0), RGB(0,
 
 // Puts every record and global back to what the program starts with: all zero.
 void ClearGameState();
+// Puts the match's record alone back to all zero.
+void ClearMatch();

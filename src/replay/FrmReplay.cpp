@@ -44,8 +44,6 @@ Frm_Replay::Frm_Replay(const Typ_Replay &Kept, int64_t StartTick)
     Gl_Canvas.Pic_Ball = &All.Pic_Ball;
     Gl_Canvas.Pic_Kouka = &All.Pic_Kouka;
     Gl_Canvas.Pic_Back = &All.Pic_Back;
-    // A replay that ends at 15 stops there; nothing returns to a title.
-    SetMatchHost(nullptr);
 }
 
 Frm_Replay::~Frm_Replay() {

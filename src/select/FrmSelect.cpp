@@ -5,8 +5,8 @@
 #include "assets/Designs.h"
 #include "assets/Pictures.h"
 #include "audio/Listener.h"
+#include "platform/KeySets.h"
 #include "records/BasCmnDef.h"
-#include "platform/Keyboard.h"
 
 namespace {
 
@@ -20,7 +20,9 @@ constexpr int16_t PersonControl = 1;
 constexpr int32_t FaceX[2][3] = {{0, 87, 174}, {414, 327, 240}};
 
 // Each person's left, right and action keys: the letter set, then the keypad set.
-constexpr int32_t SelectKeys[2][3] = {{VK_G, VK_J, VK_Z}, {VK_NUMPAD4, VK_NUMPAD6, VK_UP}};
+constexpr int32_t SelectKeys[2][3] = {
+    {KeySets[0][KeyRole::Left], KeySets[0][KeyRole::Right], KeySets[0][KeyRole::Hit]},
+    {KeySets[1][KeyRole::Left], KeySets[1][KeyRole::Right], KeySets[1][KeyRole::Hit]}};
 
 int16_t Persons() {
     return static_cast<int16_t>(Gl_PlayerCount > 2 ? 2 : Gl_PlayerCount);
@@ -54,7 +56,15 @@ void Frm_Select::Form_Load() {
 
 void Frm_Select::Tim_Main_Timer() {
     if (Pace != nullptr) {
-        Pace->SelectTimer(*this);
+        if (!Pace->SelectBegin()) {
+            Unload();
+            return;
+        }
+        bool Enter = false;
+        while (Loaded() && Pace->SelectNextTick(Enter)) {
+            RunTick(Enter);
+        }
+        Pace->SelectEnd(!Loaded());
         return;
     }
     TickSelect();
@@ -111,7 +121,6 @@ void Frm_Select::InitSelect() {
     for (Typ_Team &Team : Gl_Teams) {
         Team.Score = 0;
         Team.Members = 2;
-        Team.Spare = 0;
     }
     for (int16_t Index = 0; Index < 4; ++Index) {
         Roster[Index].Taken = Free;

@@ -21,14 +21,19 @@ struct Typ_SelCursor {
     Int16 Pos;  // the character under the cursor, 0 to 3
 };
 
-class Frm_Select;
-
 // Who runs the select screen's ticks. Without one the window's own timer runs them from this
 // machine's keys; online, a session runs each tick once both machines' keys for it are known, and
-// takes Enter to share it.
+// takes Enter to share it. The window asks; the pace never reaches into the window.
 class SelectPace {
   public:
-    virtual void SelectTimer(Frm_Select &Window) = 0;
+    // At each look of the window's timer, before its ticks. False once the screen must close
+    // without a line-up (the session has ended).
+    virtual bool SelectBegin() = 0;
+    // The next tick to run, if its keys are known: they are held while the window runs it, and
+    // Enter says whether Enter was part of it.
+    virtual bool SelectNextTick(bool &Enter) = 0;
+    // After the ticks of this look; Chosen when one of them wrote the line-up.
+    virtual void SelectEnd(bool Chosen) = 0;
     // True when the pace takes the key from the window.
     virtual bool SelectKey(int16_t KeyCode) = 0;
 
@@ -58,10 +63,9 @@ class Frm_Select final : public Form {
 
     Timer Tim_Main;
 
+  private:
     // One tick of the screen from the keys held now, then Enter if it was pressed in the tick.
     void RunTick(bool Enter);
-
-  private:
     void InitSelect();
     void TickSelect();
     void ConfirmLineup();

@@ -9,6 +9,8 @@
 #include "match/Match.h"
 #include "match/Trace.h"
 #include "net/EnetTransport.h"
+#include "net/Meeting.h"
+#include "net/RelayTransport.h"
 #include "net/Session.h"
 #include "online/RollbackMatch.h"
 #include "online/SharedMatch.h"
@@ -34,13 +36,55 @@ uint64_t MillisOf(Clock::time_point When) {
     return uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(When.time_since_epoch()).count());
 }
 
+// Meets the other player on the server: the room's code said as soon as it is known, and whether
+// this machine hosts. Null, with the reason said, when no partner came.
+std::unique_ptr<RelayTransport> MeetThroughServer(const OnlineOptions &Opt, std::string &Error) {
+    std::unique_ptr<Transport> ToServer = EnetTransport::Connect(Opt.Address, Opt.Port, Error);
+    if (ToServer == nullptr) {
+        return nullptr;
+    }
+    Meeting::Message Ask;
+    Ask.Type = Meeting::Kind::Ask;
+    Ask.Wanted = Meeting::Want(Opt.ServerWants);
+    if (Opt.ServerWants == int(Meeting::Want::JoinRoom)) {
+        std::copy(Opt.Room.begin(), Opt.Room.end(), Ask.Room.begin());
+    }
+    Ask.Protocol = Wire::ProtocolVersion;
+    Ask.Fingerprint = SimulationFingerprint();
+    auto Relay = std::make_unique<RelayTransport>(std::move(ToServer), Ask, Opt.Address + ":" + std::to_string(Opt.Port));
+    bool CodeSaid = false;
+    while (Relay->Meeting(50) == RelayTransport::Meet::Waiting) {
+        if (!CodeSaid && !Relay->Code().empty()) {
+            std::fprintf(stderr, "room %s\n", Relay->Code().c_str());
+            std::fflush(stderr);
+            CodeSaid = true;
+        }
+    }
+    if (Relay->Stage() == RelayTransport::Meet::Failed) {
+        Error = Relay->Problem();
+        return nullptr;
+    }
+    return Relay;
+}
+
 } // namespace
 
 int RunOnline(const OnlineOptions &Opt) {
     const auto Started = Clock::now();
     std::string Error;
-    std::unique_ptr<Transport> Link = Opt.Hosting ? EnetTransport::Listen(Opt.Port, Error)
-                                                  : EnetTransport::Connect(Opt.Address, Opt.Port, Error);
+    std::unique_ptr<Transport> Link;
+    RelayTransport *Relay = nullptr;
+    bool Hosting = Opt.Hosting;
+    if (Opt.ThroughServer) {
+        std::unique_ptr<RelayTransport> Met = MeetThroughServer(Opt, Error);
+        Relay = Met.get();
+        if (Relay != nullptr) {
+            Hosting = Relay->Host();
+        }
+        Link = std::move(Met);
+    } else {
+        Link = Opt.Hosting ? EnetTransport::Listen(Opt.Port, Error) : EnetTransport::Connect(Opt.Address, Opt.Port, Error);
+    }
     if (Link == nullptr) {
         Say(Error);
         return 1;
@@ -66,12 +110,21 @@ int RunOnline(const OnlineOptions &Opt) {
     // The session's number, on every message after the handshake: a stray datagram of an earlier
     // session is not taken for one of this.
     Offer.Session = uint32_t(Clock::now().time_since_epoch().count()) | 1u;
-    NetSession Net(*Link, Opt.Hosting, SimulationFingerprint(), Offer, MillisOf(Started));
+    if (Relay != nullptr) {
+        // Through a server the number is the room's, the one its relay lets through.
+        Offer.Session = Relay->Session();
+    }
+    // A guest's patience with its host counts from the pairing when a server made the pair.
+    const uint64_t SessionStarted = Relay != nullptr ? Link->Millis() : MillisOf(Started);
+    NetSession Net(*Link, Hosting, SimulationFingerprint(), Offer, SessionStarted);
     Net.Place = " at " + Opt.Address + ":" + std::to_string(Opt.Port);
 
     while (Net.Stage() == NetSession::Stages::Connecting) {
         Net.Service(50);
         SayNotes(Net);
+        if (Net.Departures() > 0) {
+            return 1; // the guest left before the match began (said above)
+        }
     }
     if (Net.Stage() == NetSession::Stages::Over) {
         Say(Net.Why());
@@ -86,7 +139,8 @@ int RunOnline(const OnlineOptions &Opt) {
     StartLineup(Sides, Slots, People, Setup.Seeded != 0, Setup.Seed);
     ReplayRecorder Recorder;
     if (!Opt.RecordPath.empty()) {
-        Recorder.Begin(ReplayOrigin::Direct, Sides, Slots, People, Setup.Seeded != 0, Setup.Seed);
+        Recorder.Begin(Opt.ThroughServer ? ReplayOrigin::Server : ReplayOrigin::Direct, Sides, Slots, People,
+                       Setup.Seeded != 0, Setup.Seed);
     }
     if (Opt.Trace) {
         WriteTraceLine(stdout, 0);
@@ -95,7 +149,7 @@ int RunOnline(const OnlineOptions &Opt) {
     size_t KeysTick = 0;
     bool Won = false;
     SharedMatch::Play How;
-    How.Local = Opt.Hosting ? 0 : 1;
+    How.Local = Hosting ? 0 : 1;
     How.Delay = Opt.Delay;
     How.Input = [&] {
         const size_t Tick = KeysTick++;
@@ -167,7 +221,11 @@ int RunOnline(const OnlineOptions &Opt) {
         Status = 1;
         break;
     case SharedMatch::Ends::Playing:
-        Say(Net.Why().empty() ? "connection lost" : Net.Why());
+        if (Relay != nullptr && Relay->ServerEnded()) {
+            Say(Relay->Problem());
+        } else {
+            Say(Net.Why().empty() ? "connection lost" : Net.Why());
+        }
         Status = 1;
         break;
     case SharedMatch::Ends::Left:
@@ -186,6 +244,15 @@ int RunOnline(const OnlineOptions &Opt) {
                                   : "stopped early",
                     Match.Rollbacks(), Match.LongestRollback(), Match.Stalls(), StallMillis, Net.BytesSent(),
                     Net.BytesReceived(), Net.RoundTripMillis());
+    }
+    if (Match.End() == SharedMatch::Ends::Finished) {
+        // Both machines have the whole match. Each says goodbye and waits for the other's, so that
+        // neither leaves while its last messages are still on their way.
+        Net.SayGoodbye();
+        const auto Until = Clock::now() + std::chrono::milliseconds(NetSession::SilenceMillis);
+        while (Net.Stage() != NetSession::Stages::Over && Clock::now() < Until) {
+            Net.Service(20);
+        }
     }
     Net.Leave();
     return Status;

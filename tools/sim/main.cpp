@@ -21,6 +21,8 @@
 #include "platform/Keyboard.h"
 #include "platform/Random.h"
 #include "platform/StandardOutput.h"
+#include "match/Lineup.h"
+#include "net/Meeting.h"
 #include "records/BasCmnDef.h"
 #include "replay/ReplayFile.h"
 #include "replay/ReplayMatch.h"
@@ -52,6 +54,10 @@ struct Options {
     // Online play.
     bool Hosting = false, Joining = false;
     std::string Address;
+    // Online through a server: what this player asks for there.
+    std::string Server;
+    int ServerWants = 0; // 1 quick, 2 new room, 3 a room by its code
+    std::string Room;
     uint16_t Port = 0;
     std::string RecordPath;
     int Delay = 0;
@@ -64,8 +70,9 @@ struct Options {
 constexpr const char *Usage =
     "usage: zorbump-sim [--lineup L] [--people P] [--keys FILE] [--ticks N] [--trace] [--seed S]\n"
     "                   [--frames DIR] [--every K] [--sheets DIR] [--sounds DIR] [--audio FILE]\n"
-    "                   [--host PORT | --join HOST:PORT] [--record FILE] [--replay FILE] [--delay N]\n"
-    "                   [--help]\n"
+    "                   [--host PORT | --join HOST:PORT |\n"
+    "                    --server HOST:PORT (--quick | --new-room | --room CODE)]\n"
+    "                   [--record FILE] [--replay FILE] [--delay N] [--help]\n"
     "Plays a match headless with the game's own ticks.\n"
     "  --lineup L     side/slot of characters 0 to 3, comma-separated (default 0/0,1/0,0/1,1/1)\n"
     "  --people P     the characters people drive: none (default), i, or i,j\n"
@@ -80,6 +87,11 @@ constexpr const char *Usage =
     "  --audio FILE   the sound of the run as one WAV, one tick per 33 ms (its folder is created)\n"
     "  --host PORT    play online: wait for one guest on UDP PORT; --lineup and --people decide the match\n"
     "  --join HOST:PORT  play online as the guest of HOST\n"
+    "  --server HOST:PORT  play online through a server, with another player who asks there:\n"
+    "    --quick        the next player who asks for a quick match\n"
+    "    --new-room     a new room: its code is written as 'room CODE' on standard error\n"
+    "    --room CODE    the room of that code\n"
+    "                 the room's host (the first to come) decides --lineup and --people (default 0,1)\n"
     "                 online, --keys holds the local person's keys (letter keys), --trace prints the\n"
     "                 confirmed state of every tick, and the summary adds rollbacks, stalls, bytes, round "
     "trip\n"
@@ -123,8 +135,7 @@ std::vector<std::string> Split(const std::string &Text, char Separator) {
     return Parts;
 }
 
-// Four groups side/slot, for characters 0 to 3. Only line-ups the select screen can make are
-// taken: one to three characters a side, each on its own slot.
+// Four groups side/slot, for characters 0 to 3.
 void ParseLineup(const std::string &Text, Options &Opt) {
     const std::vector<std::string> Groups = Split(Text, ',');
     if (Groups.size() != 4) {
@@ -138,23 +149,9 @@ void ParseLineup(const std::string &Text, Options &Opt) {
         Opt.Sides[I] = static_cast<int>(ParseNumber(Pair[0], "a --lineup side", 0, 1));
         Opt.Slots[I] = static_cast<int>(ParseNumber(Pair[1], "a --lineup slot", 0, 2));
     }
-    for (int Side = 0; Side < 2; ++Side) {
-        int Count = 0;
-        for (int I = 0; I < 4; ++I) {
-            if (Opt.Sides[I] != Side) {
-                continue;
-            }
-            Count++;
-            for (int J = I + 1; J < 4; ++J) {
-                if (Opt.Sides[J] == Side && Opt.Slots[J] == Opt.Slots[I]) {
-                    Fail("--lineup puts characters " + std::to_string(I) + " and " + std::to_string(J) +
-                         " on the same slot of side " + std::to_string(Side));
-                }
-            }
-        }
-        if (Count < 1 || Count > 3) {
-            Fail("--lineup must put one to three characters on each side");
-        }
+    const std::string Problem = LineupProblem(Opt.Sides, Opt.Slots);
+    if (!Problem.empty()) {
+        Fail("--lineup " + Problem);
     }
 }
 
@@ -284,6 +281,26 @@ Options ParseOptions(int Argc, char **Argv) {
             Opt.Joining = true;
             Opt.Address = Where.substr(0, Colon);
             Opt.Port = static_cast<uint16_t>(ParseNumber(Where.substr(Colon + 1), "--join's port", 1, 65535));
+        } else if (Arg == "--server") {
+            const std::string Where = Value();
+            const size_t Colon = Where.rfind(':');
+            if (Colon == std::string::npos || Colon == 0) {
+                Fail("--server needs HOST:PORT, not '" + Where + "'");
+            }
+            Opt.Server = Where.substr(0, Colon);
+            Opt.Port = static_cast<uint16_t>(ParseNumber(Where.substr(Colon + 1), "--server's port", 1, 65535));
+        } else if (Arg == "--quick" || Arg == "--new-room" || Arg == "--room") {
+            if (Opt.ServerWants != 0) {
+                Fail("--quick, --new-room and --room cannot go together");
+            }
+            Opt.ServerWants = Arg == "--quick" ? 1 : Arg == "--new-room" ? 2 : 3;
+            if (Arg == "--room") {
+                const std::string Typed = Value();
+                Opt.Room = Meeting::NormalCode(Typed);
+                if (Opt.Room.empty()) {
+                    Fail("--room needs a code of 4 letters, not '" + Typed + "'");
+                }
+            }
         } else if (Arg == "--record") {
             Opt.RecordPath = Value();
             if (Opt.RecordPath.empty()) {
@@ -308,20 +325,27 @@ Options ParseOptions(int Argc, char **Argv) {
     if (Opt.Hosting && Opt.Joining) {
         Fail("--host and --join cannot go together");
     }
+    if (!Opt.Server.empty() && (Opt.Hosting || Opt.Joining)) {
+        Fail("--server plays through a server: not with --host or --join");
+    }
+    if (Opt.Server.empty() != (Opt.ServerWants == 0)) {
+        Fail(Opt.Server.empty() ? "--quick, --new-room and --room need --server"
+                                : "--server needs --quick, --new-room or --room CODE");
+    }
+    const bool Online = Opt.Hosting || Opt.Joining || !Opt.Server.empty();
     if (Opt.Joining && (Opt.LineupGiven || Opt.People[0] >= 0 || Opt.Seeded)) {
         Fail(
             "the guest learns the line-up, the people and the seed from the host: --join takes none of them");
     }
-    if (!Opt.Hosting && !Opt.Joining && Opt.Delay != 0) {
-        Fail("--delay is for online play (--host or --join)");
+    if (!Online && Opt.Delay != 0) {
+        Fail("--delay is for online play (--host, --join or --server)");
     }
-    if (!Opt.ReplayPath.empty() &&
-        (Opt.LineupGiven || Opt.People[0] >= 0 || Opt.Seeded || !KeysPath.empty() || Opt.Hosting ||
-         Opt.Joining || !Opt.RecordPath.empty())) {
+    if (!Opt.ReplayPath.empty() && (Opt.LineupGiven || Opt.People[0] >= 0 || Opt.Seeded || !KeysPath.empty() ||
+                                    Online || !Opt.RecordPath.empty())) {
         Fail("--replay takes the line-up, the people, the seed and the keys from its file: it goes with none "
-             "of --lineup, --people, --seed, --keys, --record, --host, --join");
+             "of --lineup, --people, --seed, --keys, --record, --host, --join, --server");
     }
-    if ((Opt.Hosting || Opt.Joining) && (!Opt.FramesDir.empty() || !Opt.SheetsDir.empty() ||
+    if (Online && (!Opt.FramesDir.empty() || !Opt.SheetsDir.empty() ||
                                          !Opt.SoundsDir.empty() || !Opt.AudioPath.empty())) {
         Fail("online play writes no pictures or sounds");
     }
@@ -363,17 +387,27 @@ int Run(const Options &Opt) {
         std::fputs(Usage, stdout);
         return 0;
     }
-    if (Opt.Hosting || Opt.Joining) {
+    if (Opt.Hosting || Opt.Joining || !Opt.Server.empty()) {
         OnlineOptions Online;
         Online.Hosting = Opt.Hosting;
-        Online.Address = Opt.Address;
+        Online.Address = Opt.Server.empty() ? Opt.Address : Opt.Server;
+        Online.ThroughServer = !Opt.Server.empty();
+        Online.ServerWants = Opt.ServerWants;
+        Online.Room = Opt.Room;
+        if (Online.ThroughServer && Opt.People[0] < 0 && Opt.People[1] < 0) {
+            // Two people meet through a server: both drive a character unless the host says which.
+            Online.People[0] = 0;
+            Online.People[1] = 1;
+        }
         Online.Port = Opt.Port;
         for (int I = 0; I < 4; ++I) {
             Online.Sides[I] = Opt.Sides[I];
             Online.Slots[I] = Opt.Slots[I];
         }
-        Online.People[0] = Opt.People[0];
-        Online.People[1] = Opt.People[1];
+        if (!Online.ThroughServer || Opt.People[0] >= 0 || Opt.People[1] >= 0) {
+            Online.People[0] = Opt.People[0];
+            Online.People[1] = Opt.People[1];
+        }
         Online.Seeded = Opt.Seeded;
         Online.Seed = Opt.Seed;
         Online.Keys = Opt.Keys;

@@ -224,7 +224,8 @@ Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
         return Woken::Event;
     }
     const auto SocketsBegin = Watched.begin() + FirstSocket;
-    const bool SocketReady = std::any_of(SocketsBegin, SocketsBegin + static_cast<std::ptrdiff_t>(Sockets.size()),
-                                         [](const pollfd &Each) { return Each.revents != 0; });
+    const bool SocketReady =
+        std::any_of(SocketsBegin, SocketsBegin + static_cast<std::ptrdiff_t>(Sockets.size()),
+                    [](const pollfd &Each) { return Each.revents != 0; });
     return SocketReady ? Woken::Socket : Woken::Nothing;
 }

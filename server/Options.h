@@ -1,0 +1,18 @@
+// The server's command line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct ServerOptions {
+    uint16_t Port = 24680;
+    std::string Listen;  // empty: every interface
+    std::string WebRoot; // empty: no files
+    int MaxPlayers = 2000;
+    int PerAddress = 8;
+    bool Help = false;
+};
+
+// False with Error set for a bad command line.
+bool ParseServerOptions(int Argc, const char *const *Argv, ServerOptions &Out, std::string &Error);
+const char *ServerUsage();

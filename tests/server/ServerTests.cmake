@@ -1,0 +1,11 @@
+# The server's tests: the meeting place alone, the real server on loopback in the test's process,
+# and two headless players meeting through the real server.
+add_executable(zorbump_server_tests ${CMAKE_SOURCE_DIR}/tests/server/LobbyTest.cpp
+  ${CMAKE_SOURCE_DIR}/tests/server/MeetingTest.cpp ${CMAKE_SOURCE_DIR}/tests/server/ServerTest.cpp)
+target_link_libraries(zorbump_server_tests PRIVATE zorbump_server_parts GTest::gtest GTest::gtest_main)
+target_include_directories(zorbump_server_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/server)
+gtest_discover_tests(zorbump_server_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 60)
+# Two headless players meet through the real server and play; a stop in mid-match.
+add_test(NAME SimsThroughServer COMMAND ${CMAKE_SOURCE_DIR}/tests/server/sims-through-server.sh
+                                        $<TARGET_FILE:zorbump-server> $<TARGET_FILE:zorbump-sim>)
+set_tests_properties(SimsThroughServer PROPERTIES TIMEOUT 180 RESOURCE_LOCK OnlinePlay)
