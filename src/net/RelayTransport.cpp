@@ -118,8 +118,8 @@ void RelayTransport::Drop(PeerId Peer, bool Goodbye) {
     }
 }
 
-void RelayTransport::Close() {
-    Inner->Close();
+void RelayTransport::Close(bool Linger) {
+    Inner->Close(Linger);
 }
 
 bool RelayTransport::Connected(PeerId Peer) const {

@@ -36,7 +36,7 @@ class RelayTransport final : public Transport {
     bool Send(PeerId Peer, const uint8_t *Bytes, size_t Size, bool Reliable) override;
     using Transport::Send;
     void Drop(PeerId Peer, bool Goodbye) override;
-    void Close() override;
+    void Close(bool Linger = true) override;
     bool Connected(PeerId Peer) const override;
     uint64_t Address(PeerId Peer) const override { return Peer == Partner ? 1 : 0; }
     uint32_t RoundTripMillis(PeerId Peer) const override;
