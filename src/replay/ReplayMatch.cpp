@@ -117,6 +117,11 @@ void ReplayRecorder::BeginFromRecords(ReplayOrigin Origin) {
 void ReplayRecorder::Begin(ReplayOrigin Origin, const int Sides[4], const int Slots[4], const int People[2],
                            bool Seeded, uint64_t Seed) {
     Kept = Typ_Replay{};
+    // Taken before the first tick, never at the end, where an online match is still saying goodbye.
+    // Its trial match draws random numbers of its own, which the first tick's trace must not show:
+    // nothing else has drawn since the match was set up.
+    Kept.Fingerprint = BuildFingerprint();
+    MarkDraws();
     Kept.Origin = Origin;
     for (int I = 0; I < 4; ++I) {
         Kept.Sides[I] = Sides[I];
@@ -164,9 +169,6 @@ void ReplayRecorder::KeepIn(const std::string &Dir) {
 }
 
 Typ_Replay ReplayRecorder::Finish() {
-    // Taken at the end: the fingerprint plays a short match of its own, and the draws it makes
-    // would otherwise show in the trace of the first tick.
-    Kept.Fingerprint = BuildFingerprint();
     Kept.Won = Gl_ServeSide == MatchOver;
     Kept.Score[0] = Gl_Teams[0].Score;
     Kept.Score[1] = Gl_Teams[1].Score;
