@@ -3,7 +3,7 @@ set(ZORBUMP_SOURCES
   # The match's one record and the globals around it.
   src/records/BasCmnDef.cpp
   # The platform: the game's own verbs over SDL2, or headless.
-  src/platform/AudioOutput.cpp src/platform/Font.cpp src/platform/HeadlessBackend.cpp
+  src/platform/AudioOutput.cpp src/platform/Crc32.cpp src/platform/Font.cpp src/platform/HeadlessBackend.cpp
   src/platform/Keyboard.cpp src/platform/Pads.cpp src/platform/Png.cpp src/platform/Random.cpp
   src/platform/Scaling.cpp src/platform/SdlBackend.cpp src/platform/SdlKeys.cpp src/platform/SdlOutput.cpp
   src/platform/Surface.cpp src/platform/Program.cpp src/platform/Forms.cpp
@@ -16,6 +16,8 @@ set(ZORBUMP_SOURCES
   # The match: the tick, the characters, the ball, the computer, drawing; line-ups and traces.
   src/match/Ball.cpp src/match/Controls.cpp src/match/Cpu.cpp src/match/Draw.cpp src/match/Fingerprint.cpp
   src/match/Lineup.cpp src/match/Match.cpp src/match/Player.cpp src/match/Trace.cpp
+  # Replays: the file, playing one again, keeping one.
+  src/replay/ReplayFile.cpp src/replay/ReplayMatch.cpp src/replay/FrmReplay.cpp
   # The meeting messages spoken with the server: rules-free, for every target.
   src/net/Meeting.cpp src/net/RelayTransport.cpp
   # The windows.

@@ -1,6 +1,8 @@
 // Zorbump: opens the display and runs the game until its last window closes.
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "assets/Pictures.h"
@@ -11,6 +13,8 @@
 #include "platform/Console.h"
 #include "platform/SdlBackend.h"
 #include "platform/Toolkit.h"
+#include "replay/FrmReplay.h"
+#include "replay/ReplayMatch.h"
 
 int main(int Count, char **Arguments) {
     UseStartingConsole();
@@ -23,6 +27,31 @@ int main(int Count, char **Arguments) {
     if (Options.Help) {
         std::fputs(GameUsage, stdout);
         return 0;
+    }
+    // A replay that cannot be played, or a folder that cannot be made, is said before any window.
+    Typ_Replay Replay;
+    if (!Options.ReplayPath.empty()) {
+        const ReplayCheck Check = LoadReplay(Options.ReplayPath, Replay);
+        if (Check.Problem != ReplayProblem::None) {
+            std::fprintf(stderr, "zorbump: replay '%s': %s\n", Options.ReplayPath.c_str(),
+                         Check.Reason.c_str());
+            return 2;
+        }
+        if (Options.ReplayTick > int64_t(Replay.Ticks)) {
+            std::fprintf(stderr, "zorbump: --tick %lld is past the replay's last tick, %lu\n",
+                         static_cast<long long>(Options.ReplayTick),
+                         static_cast<unsigned long>(Replay.Ticks));
+            return 2;
+        }
+    }
+    if (!Options.RecordDir.empty()) {
+        std::error_code Made;
+        std::filesystem::create_directories(Options.RecordDir, Made);
+        if (Made || !std::filesystem::is_directory(Options.RecordDir)) {
+            std::fprintf(stderr, "zorbump: --record folder '%s' cannot be made: %s\n",
+                         Options.RecordDir.c_str(), Made ? Made.message().c_str() : "it is not a folder");
+            return 2;
+        }
     }
     // The pictures are drawn on the other core while SDL opens the display, which is mostly waiting.
     std::thread Drawing([] { GetPictures(); });
@@ -41,10 +70,13 @@ int main(int Count, char **Arguments) {
             std::fprintf(stderr, "Zorbump: playing without sound: %s\n", SoundError.c_str());
         }
     });
-    {
+    if (!Options.ReplayPath.empty()) {
+        RunReplayViewer(Replay, Options.ReplayTick);
+    } else {
         // Online, the session runs the screens until it ends; it says goodbye when the program does.
-        OnlineSession Session(Options.Online);
-        RunProgram(Options.Online.Role == SessionOptions::Roles::None ? nullptr : &Session);
+        OnlineSession Session(Options.Online, Options.RecordDir);
+        RunProgram(Options.Online.Role == SessionOptions::Roles::None ? nullptr : &Session,
+                   Options.RecordDir);
     }
     StopSound();
     SetBackend(nullptr);

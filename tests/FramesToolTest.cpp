@@ -81,11 +81,23 @@ TEST(FramesTool, WritesEverySheetByItsHoldersName) {
     std::filesystem::remove_all(Dir);
 }
 
+TEST(FramesTool, MissingFoldersAreMade) {
+    const auto Dir = FreshFolder("zorbump-frames-made");
+    std::string Err;
+    ASSERT_EQ(
+        RunSim("--ticks 2 --frames " + (Dir / "a/b").string() + " --sheets " + (Dir / "c/d").string(), Err),
+        0)
+        << Err;
+    EXPECT_TRUE(std::filesystem::exists(Dir / "a/b/frame-000002.png"));
+    EXPECT_TRUE(std::filesystem::exists(Dir / "c/d/Pic_Ball.png"));
+    std::filesystem::remove_all(Dir);
+}
+
 TEST(FramesTool, AFolderThatCannotBeWrittenEndsWithStatusTwoAndOneLine) {
     const auto Dir = FreshFolder("zorbump-frames-bad");
     const std::string File = (Dir / "not-a-folder").string();
     std::ofstream(File) << "x";
-    for (const std::string &Args : {"--ticks 5 --frames " + Dir.string() + "/missing", "--sheets " + File}) {
+    for (const std::string &Args : {"--ticks 5 --frames " + File + "/inside", "--sheets " + File}) {
         std::string Err;
         EXPECT_EQ(RunSim(Args, Err), 2) << Args;
         EXPECT_EQ(std::count(Err.begin(), Err.end(), '\n'), 1) << Err;

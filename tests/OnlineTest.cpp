@@ -17,6 +17,8 @@
 #include "net/Session.h"
 #include "online/SharedMatch.h"
 #include "platform/Keyboard.h"
+#include "replay/ReplayFile.h"
+#include "replay/ReplayMatch.h"
 
 namespace {
 
@@ -47,6 +49,7 @@ struct Machine {
     std::unique_ptr<SharedMatch> Match;
     Typ_MatchSnapshot World{};
     std::vector<std::string> Trace, Keys;
+    std::vector<PadInput> Inputs[2]; // both people's, as confirmed
     std::mt19937 Gen;
     PadInput Held = 0;
     uint64_t NextTick = 0;
@@ -67,7 +70,8 @@ class TwoMachines {
     // The guest starts: connects, and its patience counts from now.
     void Join() {
         Guest.Link = Network.Connect(Port, 2);
-        Guest.Net = std::make_unique<NetSession>(*Guest.Link, false, Build(), Wire::Message{}, Network.Millis());
+        Guest.Net =
+            std::make_unique<NetSession>(*Guest.Link, false, Build(), Wire::Message{}, Network.Millis());
         Guest.Net->Place = " at the host";
     }
     // Moves the clock on, serving both sessions and whatever else is given.
@@ -101,10 +105,12 @@ class TwoMachines {
         return Agreed();
     }
     bool Agreed() const {
-        return Host.Net->Stage() == NetSession::Stages::Agreed && Guest.Net->Stage() == NetSession::Stages::Agreed;
+        return Host.Net->Stage() == NetSession::Stages::Agreed &&
+               Guest.Net->Stage() == NetSession::Stages::Agreed;
     }
     bool Ended() const {
-        return Host.Net->Stage() == NetSession::Stages::Over || Guest.Net->Stage() == NetSession::Stages::Over;
+        return Host.Net->Stage() == NetSession::Stages::Over ||
+               Guest.Net->Stage() == NetSession::Stages::Over;
     }
 
     // Both machines play the line-up the host offered until their matches end (after LastTick
@@ -139,6 +145,8 @@ class TwoMachines {
             How.Confirmed = [M](int64_t, const RollbackMatch::Outcome &Out) {
                 M->Trace.push_back(Out.Line);
                 M->Keys.push_back(Out.Keys);
+                M->Inputs[0].push_back(Out.Inputs[0]);
+                M->Inputs[1].push_back(Out.Inputs[1]);
             };
             M->Match = std::make_unique<SharedMatch>(*M->Net, How);
             M->Match->BeginAsStarted();
@@ -219,7 +227,8 @@ TEST(OnlineSession, PlaysToTheEndWithIdenticalTracesOverAHeavilyLossyNetwork) {
         ASSERT_TRUE(Pair.Shake(4000)) << "seed " << Seed;
         Pair.Play(300, 60000);
         for (Machine *M : {&Pair.Host, &Pair.Guest}) {
-            EXPECT_EQ(M->Match->End(), SharedMatch::Ends::Finished) << "seed " << Seed << ": " << M->Match->Problem();
+            EXPECT_EQ(M->Match->End(), SharedMatch::Ends::Finished)
+                << "seed " << Seed << ": " << M->Match->Problem();
             EXPECT_EQ(M->Trace.size(), 300u) << "seed " << Seed;
         }
         EXPECT_GT(Pair.Host.Match->Rollbacks() + Pair.Guest.Match->Rollbacks(), 0);
@@ -227,6 +236,39 @@ TEST(OnlineSession, PlaysToTheEndWithIdenticalTracesOverAHeavilyLossyNetwork) {
         EXPECT_EQ(PlayOffline(Pair.Host.Net->Setup(), Pair.Host.Keys), Pair.Host.Trace) << "seed " << Seed;
         EXPECT_GT(Pair.Network.Dropped, 0);
         EXPECT_GT(Pair.Network.Duplicated, 0);
+    }
+}
+
+TEST(OnlineSession, EachMachinesConfirmedInputsAreAReplayOfTheMatch) {
+    TwoMachines Pair(7, Heavy);
+    ASSERT_TRUE(Pair.Shake(4000));
+    Pair.Play(400, 60000);
+    for (Machine *M : {&Pair.Host, &Pair.Guest}) {
+        const Wire::Message &Setup = M->Net->Setup();
+        Typ_Replay Kept;
+        Kept.Origin = ReplayOrigin::Direct;
+        for (int I = 0; I < 4; ++I) {
+            Kept.Sides[I] = Setup.Sides[I];
+            Kept.Slots[I] = Setup.Slots[I];
+        }
+        Kept.People[0] = Setup.People[0];
+        Kept.People[1] = Setup.People[1];
+        Kept.Seeded = Setup.Seeded != 0;
+        Kept.Seed = Setup.Seed;
+        Kept.RandomPosition = Setup.Seed; // a seeded source starts at its seed
+        Kept.Inputs[0] = M->Inputs[0];
+        Kept.Inputs[1] = M->Inputs[1];
+        Kept.Ticks = uint32_t(M->Inputs[0].size());
+        Typ_Replay Read;
+        ASSERT_EQ(DecodeReplay(EncodeReplay(Kept), Read).Problem, ReplayProblem::None);
+        StartReplay(Read);
+        std::vector<std::string> Trace;
+        for (int64_t Tick = 1; Tick <= int64_t(Read.Ticks); ++Tick) {
+            RunReplayTick(Read, Tick);
+            Trace.push_back(TraceLine(Tick));
+        }
+        EXPECT_EQ(Trace.size(), 400u);
+        EXPECT_TRUE(Trace == M->Trace) << (M == &Pair.Host ? "host" : "guest");
     }
 }
 

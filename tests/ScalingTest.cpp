@@ -221,30 +221,55 @@ TEST(GameCommandLine, HostJoinAndDelay) {
     EXPECT_EQ(Named.Online.Port, 31000);
 }
 
+TEST(GameCommandLine, RecordReplayAndTick) {
+    GameOptions Plain;
+    std::string Error;
+    ASSERT_TRUE(Parse({}, Plain, Error));
+    EXPECT_TRUE(Plain.RecordDir.empty()) << "without --record the game keeps nothing";
+    EXPECT_TRUE(Plain.ReplayPath.empty());
+    EXPECT_EQ(Plain.ReplayTick, -1);
+    GameOptions Record;
+    ASSERT_TRUE(Parse({"--record", "kept matches", "--host"}, Record, Error));
+    EXPECT_EQ(Record.RecordDir, "kept matches");
+    GameOptions Replay;
+    ASSERT_TRUE(Parse({"--replay", "a.zbr", "--tick", "1234", "--scale", "2"}, Replay, Error));
+    EXPECT_EQ(Replay.ReplayPath, "a.zbr");
+    EXPECT_EQ(Replay.ReplayTick, 1234);
+}
+
 TEST(GameCommandLine, AnythingElseIsRefusedWithOneLine) {
-    for (std::vector<const char *> Bad : std::vector<std::vector<const char *>>{{"--scale"},
-                                                                                {"--scale", "0"},
-                                                                                {"--scale", "9"},
-                                                                                {"--scale", "2x"},
-                                                                                {"--scale", "-1"},
-                                                                                {"--scale", "99999999999"},
-                                                                                {"--bogus"},
-                                                                                {"extra"},
-                                                                                {"--fullscreen=yes"},
-                                                                                {"--host", "0"},
-                                                                                {"--host", "65536"},
-                                                                                {"--join"},
-                                                                                {"--join", ""},
-                                                                                {"--join", ":24680"},
-                                                                                {"--join", "host:"},
-                                                                                {"--join", "host:0"},
-                                                                                {"--join", "host:70000"},
-                                                                                {"--join", "a b"},
-                                                                                {"--join", "host;rm"},
-                                                                                {"--join", "h", "--host"},
-                                                                                {"--delay", "1"},
-                                                                                {"--host", "--delay", "4"},
-                                                                                {"--host", "--delay"}}) {
+    for (std::vector<const char *> Bad :
+         std::vector<std::vector<const char *>>{{"--scale"},
+                                                {"--scale", "0"},
+                                                {"--scale", "9"},
+                                                {"--scale", "2x"},
+                                                {"--scale", "-1"},
+                                                {"--scale", "99999999999"},
+                                                {"--bogus"},
+                                                {"extra"},
+                                                {"--fullscreen=yes"},
+                                                {"--host", "0"},
+                                                {"--host", "65536"},
+                                                {"--join"},
+                                                {"--join", ""},
+                                                {"--join", ":24680"},
+                                                {"--join", "host:"},
+                                                {"--join", "host:0"},
+                                                {"--join", "host:70000"},
+                                                {"--join", "a b"},
+                                                {"--join", "host;rm"},
+                                                {"--join", "h", "--host"},
+                                                {"--delay", "1"},
+                                                {"--host", "--delay", "4"},
+                                                {"--host", "--delay"},
+                                                {"--record"},
+                                                {"--record", ""},
+                                                {"--replay"},
+                                                {"--tick", "5"},
+                                                {"--replay", "a", "--tick", "-1"},
+                                                {"--replay", "a", "--tick"},
+                                                {"--replay", "a", "--host"},
+                                                {"--replay", "a", "--record", "d"}}) {
         GameOptions Options;
         std::string Error;
         EXPECT_FALSE(Parse(Bad, Options, Error)) << Bad[0];

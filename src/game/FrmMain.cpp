@@ -17,13 +17,14 @@ constexpr int PendingRoundsAtClose = 1000;
 
 } // namespace
 
-Frm_Main::Frm_Main(OnlineFlow *Session)
+Frm_Main::Frm_Main(OnlineFlow *Session, const std::string &Folder)
     : Form(MainDesign.Caption, MainDesign.Width, MainDesign.Height),
       Pic_Tumbler(*this, GetPictures().Pic_Tumbler, 0, 0, 320, 352, false, false),
       Pic_Ball(*this, GetPictures().Pic_Ball, 0, 0, 48, 180, false, false),
       Pic_Kouka(*this, GetPictures().Pic_Kouka, 0, 0, 96, 144, false, false),
       Pic_Back(*this, GetPictures().Pic_Back, 0, 0, 480, 360, false, false),
-      Tim_Main(*this, MatchTickInterval, false, [this] { Tim_Main_Timer(); }), Online(Session) {
+      Tim_Main(*this, MatchTickInterval, false, [this] { Tim_Main_Timer(); }), Online(Session),
+      RecordDir(Folder) {
     DressWindow(*this);
     // A controller's Start pauses and resumes the match, as the space bar does.
     SetPadKeys(VK_SPACE, 0);
@@ -37,11 +38,13 @@ Frm_Main::Frm_Main(OnlineFlow *Session)
 }
 
 Frm_Main::~Frm_Main() {
+    KeepMatch(); // a program ended during a match still keeps it
     Gl_Canvas = Typ_MatchCanvas{};
 }
 
 void Frm_Main::Form_Load() {
     Tim_Main.SetEnabled(false);
+    KeepMatch();
     Hide();
     PlayingOnline = false;
     if (Online != nullptr && Online->Active()) {
@@ -75,6 +78,10 @@ void Frm_Main::Form_Load() {
         return;
     }
     Show();
+    // The line-up is taken before the match starts: starting it moves everyone up one position.
+    if (!RecordDir.empty()) {
+        Recorder.BeginFromRecords(ReplayOrigin::Game);
+    }
     StartMatch();
     Tim_Main.SetEnabled(true);
 }
@@ -101,6 +108,7 @@ void Frm_Main::Form_KeyDown(int16_t KeyCode, int16_t) {
 
 void Frm_Main::Form_Unload(int16_t &) {
     Tim_Main.SetInterval(0);
+    KeepMatch();
     // Whatever was already waiting runs out before the window goes; no tick can run any more.
     for (int Round = 0; Round < PendingRoundsAtClose; ++Round) {
         DoEvents();
@@ -118,6 +126,9 @@ void Frm_Main::Tim_Main_Timer() {
         }
         return;
     }
+    if (Recorder.Recording()) {
+        Recorder.AddHeldTick();
+    }
     ListenBeforeTick();
     TickMatch();
     ListenAfterTick();
@@ -129,8 +140,12 @@ void Frm_Main::Tim_Main_Timer() {
     }
 }
 
-void RunProgram(OnlineFlow *Online) {
-    Frm_Main Main(Online);
+void Frm_Main::KeepMatch() {
+    Recorder.KeepIn(RecordDir);
+}
+
+void RunProgram(OnlineFlow *Online, const std::string &RecordDir) {
+    Frm_Main Main(Online, RecordDir);
     Main.Show();
     RunEventLoop();
 }

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "game/OnlineFlow.h"
 #include "platform/Toolkit.h"
+#include "replay/ReplayMatch.h"
 
 class Frm_Title;
 class Frm_Select;
@@ -13,7 +15,8 @@ class Frm_Select;
 class Frm_Main final : public Form {
   public:
     // Online, the session runs the screens while it lasts.
-    explicit Frm_Main(OnlineFlow *Online = nullptr);
+    // With a folder, every local match played is kept there as a replay file.
+    explicit Frm_Main(OnlineFlow *Online = nullptr, const std::string &RecordDir = "");
     ~Frm_Main();
 
     // The start-up sequence: the title, then the select screen, then a new match.
@@ -35,8 +38,12 @@ class Frm_Main final : public Form {
     bool PlayingOnline = false; // the match on the window is the session's, even once it has ended
     std::unique_ptr<Frm_Title> Title;
     std::unique_ptr<Frm_Select> Select;
+    std::string RecordDir;
+    ReplayRecorder Recorder;
+    // The match being kept, if any, is written now: it has been won, left or closed.
+    void KeepMatch();
 };
 
 // Runs the game on the backend in use: loads the match window and handles events until the
 // program ends. With a session, it starts with the session's screens.
-void RunProgram(OnlineFlow *Online = nullptr);
+void RunProgram(OnlineFlow *Online = nullptr, const std::string &RecordDir = "");

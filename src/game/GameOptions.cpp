@@ -4,7 +4,8 @@
 #include <cstring>
 
 const char *const GameUsage =
-    "Usage: zorbump [--scale N] [--fullscreen] [--host [PORT] | --join HOST[:PORT]] [--delay N] [--help]\n"
+    "Usage: zorbump [--scale N] [--fullscreen] [--host [PORT] | --join HOST[:PORT]] [--delay N]\n"
+    "               [--record DIR] [--replay FILE [--tick N]] [--help]\n"
     "  --scale N     show every window N times its size (1 to 8); without it the\n"
     "                largest whole scale that fits the screen\n"
     "  --fullscreen  start in full screen (F11 or Alt+Enter toggles it while playing)\n"
@@ -13,6 +14,12 @@ const char *const GameUsage =
     "                play online: join the game hosted at HOST (port 24680 unless given)\n"
     "  --delay N     online, hold every key of yours N ticks before it plays (0 to 3,\n"
     "                default 0); a little delay means fewer corrections on a slow line\n"
+    "  --record DIR  keep every match played as a replay file in DIR, named by the\n"
+    "                date and time it began (DIR is made when missing)\n"
+    "  --replay FILE watch a replay file: Space pauses, the right arrow steps a tick\n"
+    "                while paused, up and down change the speed, the left arrow goes\n"
+    "                back 5 seconds, Escape closes\n"
+    "  --tick N      open the replay paused at tick N\n"
     "  --help        print these options and exit\n";
 
 namespace {
@@ -110,6 +117,21 @@ bool ParseGameOptions(int Count, const char *const *Arguments, GameOptions &Opti
             }
             Options.Online.Delay = Delay;
             DelayGiven = true;
+        } else if (Argument == "--record" || Argument == "--replay") {
+            const char *Value = Index + 1 < Count ? Arguments[++Index] : nullptr;
+            if (Value == nullptr || *Value == '\0') {
+                Error = Argument + (Argument == "--record" ? " needs a folder" : " needs a file");
+                return false;
+            }
+            (Argument == "--record" ? Options.RecordDir : Options.ReplayPath) = Value;
+        } else if (Argument == "--tick") {
+            const char *Value = Index + 1 < Count ? Arguments[++Index] : nullptr;
+            int Tick = 0;
+            if (!ReadNumber(Value, 0, 99999999, Tick)) {
+                Error = "--tick needs a whole number of ticks from 0";
+                return false;
+            }
+            Options.ReplayTick = Tick;
         } else {
             Error = "unknown option '" + Argument + "' (try --help)";
             return false;
@@ -117,6 +139,14 @@ bool ParseGameOptions(int Count, const char *const *Arguments, GameOptions &Opti
     }
     if (Roles == 3) {
         Error = "--host and --join cannot go together";
+        return false;
+    }
+    if (Options.ReplayTick >= 0 && Options.ReplayPath.empty()) {
+        Error = "--tick goes with --replay";
+        return false;
+    }
+    if (!Options.ReplayPath.empty() && (Roles != 0 || !Options.RecordDir.empty())) {
+        Error = "--replay watches a kept match: it goes with none of --host, --join, --record";
         return false;
     }
     if (DelayGiven && Roles == 0) {

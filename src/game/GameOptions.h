@@ -24,6 +24,9 @@ struct SessionOptions {
 struct GameOptions {
     DisplayOptions Display;
     SessionOptions Online;
+    std::string RecordDir;   // every match played is kept here as a replay file
+    std::string ReplayPath;  // a replay to watch, in place of the game
+    int64_t ReplayTick = -1; // the tick the viewer opens paused at, -1 to play from the start
     bool Help = false;
 };
 

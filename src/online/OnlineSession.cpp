@@ -32,8 +32,8 @@ void OnlineSession::ShareTrace(std::function<void(const std::string &Line)> Sink
     TraceSink = std::move(Sink);
 }
 
-OnlineSession::OnlineSession(const SessionOptions &Chosen)
-    : Options(Chosen), Started(Chosen.Role == SessionOptions::Roles::None) {}
+OnlineSession::OnlineSession(const SessionOptions &Chosen, const std::string &Folder)
+    : Options(Chosen), Started(Chosen.Role == SessionOptions::Roles::None), RecordDir(Folder) {}
 
 OnlineSession::~OnlineSession() {
     Finish();
@@ -42,6 +42,7 @@ OnlineSession::~OnlineSession() {
 // The session ends here: the other machine is told if it is still there, the core's reason
 // becomes the notice, and the connection goes.
 void OnlineSession::Finish() {
+    KeepMatch();
     if (Net == nullptr) {
         return;
     }
@@ -226,7 +227,16 @@ bool OnlineSession::PrepareMatch() {
     How.Screen = Screen;
     if (TraceSink) {
         How.Trace = RollbackMatch::Tracer(TraceLine);
-        How.Confirmed = [](int64_t, const RollbackMatch::Outcome &Out) { TraceSink(Out.Line); };
+    }
+    if (TraceSink || !RecordDir.empty()) {
+        How.Confirmed = [this](int64_t, const RollbackMatch::Outcome &Out) {
+            if (TraceSink) {
+                TraceSink(Out.Line);
+            }
+            if (!RecordDir.empty()) {
+                Recorder.AddTick(Out.Inputs[0], Out.Inputs[1]);
+            }
+        };
     }
     Match = std::make_unique<SharedMatch>(*Net, How);
     return true;
@@ -242,10 +252,24 @@ void OnlineSession::SayNotice() {
 }
 
 void OnlineSession::BeginMatch() {
+    KeepMatch();
+    // The line-up before the match starts (starting moves everyone up one position); the random
+    // source once the match has taken its own point of the sequence.
+    if (!RecordDir.empty()) {
+        Recorder.BeginFromRecords(Relay != nullptr ? ReplayOrigin::Server : ReplayOrigin::Direct);
+    }
     Match->Begin();
     if (TraceSink) {
         TraceSink(TraceLine(0)); // the line-up as it stands before the first tick
     }
+    if (Recorder.Recording()) {
+        Recorder.TakeRandomPosition();
+    }
+}
+
+// The match just ended, or the session: what was confirmed of it is kept.
+void OnlineSession::KeepMatch() {
+    Recorder.KeepIn(RecordDir);
 }
 
 bool OnlineSession::MatchTick() {
@@ -260,6 +284,7 @@ bool OnlineSession::MatchTick() {
     }
     if (!Match->Tick()) {
         Notice = Match->Problem();
+        KeepMatch();
         return false;
     }
     if (Match->TakeTheyWentAway()) {
@@ -272,7 +297,11 @@ bool OnlineSession::MatchKey(int16_t KeyCode) {
     if (Match == nullptr || Over()) {
         return false;
     }
-    return Match->Key(KeyCode);
+    if (!Match->Key(KeyCode)) {
+        KeepMatch();
+        return false;
+    }
+    return true;
 }
 
 uint32_t OnlineSession::TickInterval() const {

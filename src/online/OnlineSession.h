@@ -18,10 +18,12 @@
 #include "net/Transport.h"
 #include "online/SharedMatch.h"
 #include "online/SharedSelect.h"
+#include "replay/ReplayMatch.h"
 
 class OnlineSession final : public OnlineFlow {
   public:
-    explicit OnlineSession(const SessionOptions &Options);
+    // With a folder, every match of the session is kept there as a replay file.
+    explicit OnlineSession(const SessionOptions &Options, const std::string &RecordDir = "");
     // Leaving the program ends the session: the other machine is told.
     ~OnlineSession();
     OnlineSession(const OnlineSession &) = delete;
@@ -53,11 +55,14 @@ class OnlineSession final : public OnlineFlow {
     void Finish();
     int Local() const { return Hosting ? 0 : 1; }
     void SayNotice();
+    void KeepMatch();
 
     SessionOptions Options;
     bool Started = false;
     bool Hosting = false; // this machine is the first person's: it hosts, or the server made it host
     static inline std::function<void(const std::string &)> TraceSink;
+    std::string RecordDir;
+    ReplayRecorder Recorder;
     std::unique_ptr<Transport> Link;
     RelayTransport *Relay = nullptr; // Link, when it goes through a server
     std::unique_ptr<NetSession> Net;

@@ -75,6 +75,8 @@ void RollbackMatch::AdvanceFrame(int32_t Frame, const PadInput Inputs[2], bool) 
     }
     Outcome &Out = Outcomes[size_t(Frame)];
     Out.Keys = Holding.Keys();
+    Out.Inputs[0] = Inputs[0];
+    Out.Inputs[1] = Inputs[1];
     Out.Checksum = MatchChecksum();
     Out.Over = Gl_ServeSide == MatchOver;
     if (Trace) {

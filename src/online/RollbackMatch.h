@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "records/BasCmnDef.h"
 #include "net/Protocol.h"
 #include "net/Rollback.h"
 #include "platform/Keyboard.h"
+#include "records/BasCmnDef.h"
 
 // A person's input from the letter keys held now (the game's keyboard and first controller), or
 // from a list of held virtual-key codes (the tool's keys file).
@@ -48,7 +48,8 @@ class RollbackMatch final : public RollbackGame {
     void AdvanceFrame(int32_t Frame, const PadInput Inputs[2], bool Confirmed) override;
 
     struct Outcome {
-        std::string Line, Keys; // the trace line; the held keys in the keys-file format
+        std::string Line, Keys;      // the trace line; the held keys in the keys-file format
+        PadInput Inputs[2] = {0, 0}; // both people's inputs, the host's first
         uint32_t Checksum = 0;
         bool Over = false;
     };

@@ -7,27 +7,9 @@
 #include <cstring>
 #include <vector>
 
-namespace {
+#include "platform/Crc32.h"
 
-uint32_t Crc32(const uint8_t *Data, size_t Size, uint32_t Crc = 0) {
-    static uint32_t Table[256];
-    static bool Made = false;
-    if (!Made) {
-        for (uint32_t N = 0; N < 256; ++N) {
-            uint32_t C = N;
-            for (int K = 0; K < 8; ++K) {
-                C = (C & 1) != 0 ? 0xEDB88320u ^ (C >> 1) : C >> 1;
-            }
-            Table[N] = C;
-        }
-        Made = true;
-    }
-    Crc = ~Crc;
-    for (size_t I = 0; I < Size; ++I) {
-        Crc = Table[(Crc ^ Data[I]) & 0xFF] ^ (Crc >> 8);
-    }
-    return ~Crc;
-}
+namespace {
 
 void PutBig(std::vector<uint8_t> &Out, uint32_t Value) {
     for (int Shift = 24; Shift >= 0; Shift -= 8) {

@@ -2,9 +2,10 @@
 # Two headless peers of zorbump-sim playing one match online, over real ENet on loopback, through a
 # relay of the test's own that delays, jitters, drops, duplicates, corrupts and reorders datagrams,
 # and throws in malformed and stale ones. Both machines' traces must be identical to each other and
-# to the offline replay of the keys --record wrote. Then: a third machine is refused while a match
-# goes on, and joining a port where nobody listens fails within 5 s. The session itself is tested
-# at length in-process, over the loopback network (OnlineTest); this is the real network's share.
+# to the offline replays of the files --record wrote on both machines. Then: a third machine is
+# refused while a match goes on, and joining a port where nobody listens fails within 5 s. The
+# session itself is tested at length in-process, over the loopback network (OnlineTest); this is
+# the real network's share.
 # Usage: tests/net/online-test.sh path/to/zorbump-sim
 set -u
 sim=$(realpath "${1:?usage: online-test.sh path/to/zorbump-sim}")
@@ -44,7 +45,7 @@ play() {
   host_port=$(free_port)
   relay_port=$(free_port)
   "$sim" --host "$host_port" --lineup 0/0,1/0,0/1,1/1 --people 0,1 --keys "$work/host-keys.txt" \
-    --ticks "$ticks" --trace --record "$work/$name-record.txt" >"$work/$name-host.txt" 2>"$work/$name-host.err" &
+    --ticks "$ticks" --trace --record "$work/$name-host.zbr" >"$work/$name-host.txt" 2>"$work/$name-host.err" &
   local host_pid=$!
   pids+=($host_pid)
   python3 "$here/relay.py" "$relay_port" "$host_port" "$delay" "$jitter" "$loss" "$dup" "$@" --seconds 90 \
@@ -53,7 +54,7 @@ play() {
   pids+=($relay_pid)
   sleep 0.3
   "$sim" --join "127.0.0.1:$relay_port" --keys "$work/guest-keys.txt" --ticks "$ticks" --trace \
-    >"$work/$name-guest.txt" 2>"$work/$name-guest.err"
+    --record "$work/$name-guest.zbr" >"$work/$name-guest.txt" 2>"$work/$name-guest.err"
   local guest_status=$?
   wait "$host_pid"
   local host_status=$?
@@ -61,10 +62,14 @@ play() {
   [ "$host_status" -eq 0 ] && [ "$guest_status" -eq 0 ] || fail "$name: the host ended with $host_status, the guest with $guest_status"
   [ "$(wc -l <"$work/$name-host.txt")" -eq $((ticks + 1)) ] || fail "$name: the host traced $(wc -l <"$work/$name-host.txt") lines, not $((ticks + 1))"
   cmp -s "$work/$name-host.txt" "$work/$name-guest.txt" || fail "$name: the two machines' traces differ"
-  "$sim" --lineup 0/0,1/0,0/1,1/1 --people 0,1 --keys "$work/$name-record.txt" --ticks "$ticks" --trace \
-    >"$work/$name-offline.txt" || fail "$name: the offline replay failed"
-  cmp -s "$work/$name-host.txt" "$work/$name-offline.txt" || fail "$name: the offline replay of --record differs"
-  echo "ok: $name: identical traces on both machines and offline ($ticks ticks)"
+  for side in host guest; do
+    "$sim" --replay "$work/$name-$side.zbr" --trace >"$work/$name-$side-offline.txt" ||
+      fail "$name: the offline replay of the $side's --record failed"
+    cmp -s "$work/$name-host.txt" "$work/$name-$side-offline.txt" ||
+      fail "$name: the offline replay of the $side's --record differs"
+  done
+  echo "ok: $name: identical traces on both machines and in both replays ($ticks ticks," \
+    "$(wc -c <"$work/$name-host.zbr") bytes)"
 }
 
 play fuzzed 20 19 0.20 0.10 450 --fuzz --corrupt 0.02

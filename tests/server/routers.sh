@@ -97,7 +97,7 @@ echo "ok: a direct --join from one home to the other fails: $(head -1 "$work/dir
 # 2. Through the server: a whole match, room by code.
 ns pub "$server" --port 24680 2>"$work/server.err" &
 for _ in $(seq 50); do grep -q listening "$work/server.err" && break; sleep 0.1; done
-ns h1 "$sim" --server 100.64.1.1:24680 --new-room --keys "$work/h1-keys.txt" --trace --record "$work/match.rec" \
+ns h1 "$sim" --server 100.64.1.1:24680 --new-room --keys "$work/h1-keys.txt" --trace --record "$work/match.zbr" \
   >"$work/h1.txt" 2>"$work/h1.err" &
 first=$!
 for _ in $(seq 100); do grep -q '^room ' "$work/h1.err" && break; sleep 0.05; done
@@ -108,6 +108,6 @@ ns h2 "$sim" --server 100.64.2.1:24680 --room "$code" --keys "$work/h2-keys.txt"
 wait "$first" || fail "home 1's match through the server failed"
 tail -1 "$work/h1.txt" | grep -q . || fail "no trace"
 cmp -s "$work/h1.txt" "$work/h2.txt" || fail "the two homes' traces differ"
-"$sim" --people 0,1 --keys "$work/match.rec" --trace >"$work/offline.txt" 2>/dev/null
+"$sim" --replay "$work/match.zbr" --trace >"$work/offline.txt" 2>/dev/null
 cmp -s "$work/h1.txt" "$work/offline.txt" || fail "the match differs from the offline replay of its record"
 echo "ok: through the server, a whole match of $(( $(wc -l <"$work/h1.txt") - 1 )) ticks: identical traces, equal to the offline replay"

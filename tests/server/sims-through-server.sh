@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Two headless zorbump-sim players meet through a real zorbump-server on loopback: by a room's code
 # (typed wrong first, then right) and by quick match. Both play one match with identical traces,
-# equal to the offline replay of the keys --record wrote. Then a server stopped mid-match: both say
+# equal to the offline replay of the replay --record wrote. Then a server stopped mid-match: both say
 # so and end within 2 s, and the server is gone.
 # Usage: tests/server/sims-through-server.sh path/to/zorbump-server path/to/zorbump-sim
 set -u
@@ -46,7 +46,7 @@ code_of() { # waits for 'room CODE' in a file
 
 # 1. A room: the host opens it, the friend types a wrong code, then the right one.
 "$sim" --server "127.0.0.1:$port" --new-room --lineup 0/0,1/0,0/1,1/1 --people 0,2 --keys "$work/a-keys.txt" \
-  --ticks 450 --trace --record "$work/room.rec" >"$work/room-host.txt" 2>"$work/room-host.err" &
+  --ticks 450 --trace --record "$work/room.zbr" >"$work/room-host.txt" 2>"$work/room-host.err" &
 host=$!
 code=$(code_of "$work/room-host.err")
 [ -n "$code" ] || fail "no room code on the host's standard error"
@@ -58,12 +58,12 @@ wrong=ZZZZ; [ "$code" = ZZZZ ] && wrong=YYYY
 wait "$host" || fail "the host's match failed"
 [ "$(wc -l <"$work/room-host.txt")" -eq 451 ] || fail "the host's trace is not 451 lines"
 cmp -s "$work/room-host.txt" "$work/room-guest.txt" || fail "the room's two traces differ"
-"$sim" --lineup 0/0,1/0,0/1,1/1 --people 0,2 --keys "$work/room.rec" --ticks 450 --trace >"$work/room-offline.txt" 2>/dev/null
+"$sim" --replay "$work/room.zbr" --trace >"$work/room-offline.txt" 2>/dev/null
 cmp -s "$work/room-host.txt" "$work/room-offline.txt" || fail "the room's match differs from its offline replay"
 echo "ok: a room by its code, typed wrong then right: identical traces, equal to the offline replay"
 
 # 2. A quick match: the first to ask hosts with the default people.
-"$sim" --server "127.0.0.1:$port" --quick --keys "$work/a-keys.txt" --ticks 300 --trace --record "$work/quick.rec" \
+"$sim" --server "127.0.0.1:$port" --quick --keys "$work/a-keys.txt" --ticks 300 --trace --record "$work/quick.zbr" \
   >"$work/quick-a.txt" 2>"$work/quick-a.err" &
 first=$!
 sleep 0.3
@@ -71,7 +71,7 @@ sleep 0.3
   >"$work/quick-b.txt" 2>"$work/quick-b.err" || fail "the second quick-match player failed"
 wait "$first" || fail "the first quick-match player failed"
 cmp -s "$work/quick-a.txt" "$work/quick-b.txt" || fail "the quick match's traces differ"
-"$sim" --people 0,1 --keys "$work/quick.rec" --ticks 300 --trace >"$work/quick-offline.txt" 2>/dev/null
+"$sim" --replay "$work/quick.zbr" --trace >"$work/quick-offline.txt" 2>/dev/null
 cmp -s "$work/quick-a.txt" "$work/quick-offline.txt" || fail "the quick match differs from its offline replay"
 echo "ok: a quick match: identical traces, equal to the offline replay"
 

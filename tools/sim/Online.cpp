@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 
 #include "match/Lineup.h"
@@ -16,6 +15,8 @@
 #include "online/RollbackMatch.h"
 #include "online/SharedMatch.h"
 #include "records/BasCmnDef.h"
+#include "replay/ReplayFile.h"
+#include "replay/ReplayMatch.h"
 
 namespace {
 
@@ -88,13 +89,14 @@ int RunOnline(const OnlineOptions &Opt) {
         Say(Error);
         return 1;
     }
-    std::ofstream Record;
+    // The replay is written at the end; a file that cannot be written is said before anything runs.
     if (!Opt.RecordPath.empty()) {
-        Record.open(Opt.RecordPath, std::ios::binary);
-        if (!Record) {
+        std::FILE *Record = std::fopen(Opt.RecordPath.c_str(), "wb");
+        if (Record == nullptr) {
             std::fprintf(stderr, "zorbump-sim: cannot write '%s'\n", Opt.RecordPath.c_str());
             return 2;
         }
+        std::fclose(Record);
     }
     Wire::Message Offer;
     for (int I = 0; I < 4; ++I) {
@@ -135,6 +137,11 @@ int RunOnline(const OnlineOptions &Opt) {
     const int Slots[4] = {Setup.Slots[0], Setup.Slots[1], Setup.Slots[2], Setup.Slots[3]};
     const int People[2] = {Setup.People[0], Setup.People[1]};
     StartLineup(Sides, Slots, People, Setup.Seeded != 0, Setup.Seed);
+    ReplayRecorder Recorder;
+    if (!Opt.RecordPath.empty()) {
+        Recorder.Begin(Opt.ThroughServer ? ReplayOrigin::Server : ReplayOrigin::Direct, Sides, Slots, People,
+                       Setup.Seeded != 0, Setup.Seed);
+    }
     if (Opt.Trace) {
         WriteTraceLine(stdout, 0);
     }
@@ -155,8 +162,8 @@ int RunOnline(const OnlineOptions &Opt) {
         if (Opt.Trace) {
             std::fputs(Out.Line.c_str(), stdout);
         }
-        if (Record) {
-            Record << Out.Keys << '\n';
+        if (Recorder.Recording()) {
+            Recorder.AddTick(Out.Inputs[0], Out.Inputs[1]);
         }
         Won = Out.Over;
     };
@@ -169,8 +176,10 @@ int RunOnline(const OnlineOptions &Opt) {
     double StallMillis = 0;
     int64_t Stalls = Match.Stalls();
     for (;;) {
-        for (auto Now = Clock::now(); Now < NextTick && Net.Stage() != NetSession::Stages::Over; Now = Clock::now()) {
-            Net.Service(uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(NextTick - Now).count()));
+        for (auto Now = Clock::now(); Now < NextTick && Net.Stage() != NetSession::Stages::Over;
+             Now = Clock::now()) {
+            Net.Service(
+                uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(NextTick - Now).count()));
         }
         SayNotes(Net);
         if (!Match.Tick()) {
@@ -190,6 +199,15 @@ int RunOnline(const OnlineOptions &Opt) {
     }
     std::fflush(stdout);
     const int64_t Ticks = Match.ConfirmedTicks();
+    // Every confirmed tick is kept, also of a match that ended early.
+    if (Recorder.Recording()) {
+        std::string Error;
+        if (!WriteReplayFile(Opt.RecordPath, Recorder.Finish(), Error)) {
+            Say("cannot write '" + Opt.RecordPath + "': " + Error);
+            Net.Leave();
+            return 2;
+        }
+    }
     int Status = 0;
     switch (Match.End()) {
     case SharedMatch::Ends::Finished:
@@ -221,9 +239,11 @@ int RunOnline(const OnlineOptions &Opt) {
                     " (longest %" PRId32 " ticks); stalls %" PRId64 " (%.0f ms); sent %" PRIu64
                     " bytes, received %" PRIu64 " bytes; round trip %" PRIu32 " ms\n",
                     int64_t(Gl_Teams[0].Score), int64_t(Gl_Teams[1].Score), Ticks,
-                    Won ? "match won" : Status == 0 ? "stopped at --ticks" : "stopped early", Match.Rollbacks(),
-                    Match.LongestRollback(), Match.Stalls(), StallMillis, Net.BytesSent(), Net.BytesReceived(),
-                    Net.RoundTripMillis());
+                    Won           ? "match won"
+                    : Status == 0 ? "stopped at --ticks"
+                                  : "stopped early",
+                    Match.Rollbacks(), Match.LongestRollback(), Match.Stalls(), StallMillis, Net.BytesSent(),
+                    Net.BytesReceived(), Net.RoundTripMillis());
     }
     if (Match.End() == SharedMatch::Ends::Finished) {
         // Both machines have the whole match. Each says goodbye and waits for the other's, so that

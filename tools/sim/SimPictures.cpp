@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "assets/Pictures.h"
 #include "match/Draw.h"
@@ -20,7 +22,13 @@ namespace {
     std::exit(2);
 }
 
+// The folder is made when it is missing, as the tool's folders for sounds are.
 void CheckFolder(const std::string &Dir, const char *Option) {
+    std::error_code Made;
+    std::filesystem::create_directories(Dir, Made);
+    if (Made) {
+        Fail(std::string(Option) + " folder '" + Dir + "' cannot be made: " + Made.message());
+    }
     struct stat Info {};
     if (stat(Dir.c_str(), &Info) != 0) {
         Fail(std::string(Option) + " folder '" + Dir + "': " + std::strerror(errno));

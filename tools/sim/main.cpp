@@ -2,7 +2,9 @@
 // score, a trace of every field, pictures of the frames, or its sound.
 //
 //   zorbump-sim [--lineup L] [--people P] [--keys FILE] [--ticks N] [--trace] [--seed S]
-//               [--frames DIR] [--every K] [--sheets DIR] [--sounds DIR] [--audio FILE] [--help]
+//               [--frames DIR] [--every K] [--sheets DIR] [--sounds DIR] [--audio FILE]
+//               [--record FILE] [--replay FILE] [--help]
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
@@ -13,17 +15,20 @@
 #include <string>
 #include <vector>
 
-#include "records/BasCmnDef.h"
+#include "match/Lineup.h"
 #include "match/Match.h"
+#include "match/Trace.h"
 #include "platform/Keyboard.h"
 #include "platform/Random.h"
 #include "platform/StandardOutput.h"
 #include "match/Lineup.h"
 #include "net/Meeting.h"
+#include "records/BasCmnDef.h"
+#include "replay/ReplayFile.h"
+#include "replay/ReplayMatch.h"
 #include "tools/sim/Online.h"
 #include "tools/sim/SimPictures.h"
 #include "tools/sim/SimSounds.h"
-#include "match/Trace.h"
 
 namespace {
 
@@ -57,6 +62,9 @@ struct Options {
     std::string RecordPath;
     int Delay = 0;
     bool LineupGiven = false;
+    // A kept match to play, in place of the line-up, the people, the seed and the keys.
+    std::string ReplayPath;
+    Typ_Replay Replay;
 };
 
 constexpr const char *Usage =
@@ -64,7 +72,7 @@ constexpr const char *Usage =
     "                   [--frames DIR] [--every K] [--sheets DIR] [--sounds DIR] [--audio FILE]\n"
     "                   [--host PORT | --join HOST:PORT |\n"
     "                    --server HOST:PORT (--quick | --new-room | --room CODE)]\n"
-    "                   [--record FILE] [--delay N] [--help]\n"
+    "                   [--record FILE] [--replay FILE] [--delay N] [--help]\n"
     "Plays a match headless with the game's own ticks.\n"
     "  --lineup L     side/slot of characters 0 to 3, comma-separated (default 0/0,1/0,0/1,1/1)\n"
     "  --people P     the characters people drive: none (default), i, or i,j\n"
@@ -87,7 +95,8 @@ constexpr const char *Usage =
     "                 online, --keys holds the local person's keys (letter keys), --trace prints the\n"
     "                 confirmed state of every tick, and the summary adds rollbacks, stalls, bytes, round "
     "trip\n"
-    "  --record FILE  online: both people's keys of every tick, for replaying offline with --keys\n"
+    "  --record FILE  keep the match as a replay file (online too: every confirmed tick)\n"
+    "  --replay FILE  play a replay file: its line-up, people, seed and keys, to its last tick\n"
     "  --delay N      online: hold back the local input N ticks (0 to 3, default 0)\n"
     "  --help         this text\n";
 
@@ -186,6 +195,23 @@ void ReadKeys(const std::string &Path, Options &Opt) {
     }
 }
 
+// A replay of another build or format, or a damaged one, is refused whole: nothing of it is played.
+void ReadReplay(Options &Opt) {
+    const ReplayCheck Check = LoadReplay(Opt.ReplayPath, Opt.Replay);
+    if (Check.Problem != ReplayProblem::None) {
+        Fail("replay '" + Opt.ReplayPath + "': " + Check.Reason);
+    }
+}
+
+// The replay is written at the end; a file that cannot be written is said before anything runs.
+void CheckRecordFile(const std::string &Path) {
+    std::FILE *File = std::fopen(Path.c_str(), "wb");
+    if (File == nullptr) {
+        Fail("cannot write '" + Path + "': " + std::strerror(errno));
+    }
+    std::fclose(File);
+}
+
 Options ParseOptions(int Argc, char **Argv) {
     Options Opt;
     std::string KeysPath;
@@ -280,6 +306,11 @@ Options ParseOptions(int Argc, char **Argv) {
             if (Opt.RecordPath.empty()) {
                 Fail("--record needs a file");
             }
+        } else if (Arg == "--replay") {
+            Opt.ReplayPath = Value();
+            if (Opt.ReplayPath.empty()) {
+                Fail("--replay needs a file");
+            }
         } else if (Arg == "--delay") {
             Opt.Delay = static_cast<int>(ParseNumber(Value(), "--delay", 0, 3));
         } else if (Arg == "--help") {
@@ -306,8 +337,13 @@ Options ParseOptions(int Argc, char **Argv) {
         Fail(
             "the guest learns the line-up, the people and the seed from the host: --join takes none of them");
     }
-    if (!Online && (!Opt.RecordPath.empty() || Opt.Delay != 0)) {
-        Fail("--record and --delay are for online play (--host, --join or --server)");
+    if (!Online && Opt.Delay != 0) {
+        Fail("--delay is for online play (--host, --join or --server)");
+    }
+    if (!Opt.ReplayPath.empty() && (Opt.LineupGiven || Opt.People[0] >= 0 || Opt.Seeded || !KeysPath.empty() ||
+                                    Online || !Opt.RecordPath.empty())) {
+        Fail("--replay takes the line-up, the people, the seed and the keys from its file: it goes with none "
+             "of --lineup, --people, --seed, --keys, --record, --host, --join, --server");
     }
     if (Online && (!Opt.FramesDir.empty() || !Opt.SheetsDir.empty() ||
                                          !Opt.SoundsDir.empty() || !Opt.AudioPath.empty())) {
@@ -316,14 +352,28 @@ Options ParseOptions(int Argc, char **Argv) {
     if (!KeysPath.empty() && !Opt.Help) {
         ReadKeys(KeysPath, Opt);
     }
+    if (!Opt.ReplayPath.empty() && !Opt.Help) {
+        ReadReplay(Opt);
+    }
+    if (!Opt.RecordPath.empty() && !Opt.Hosting && !Opt.Joining && !Opt.Help) {
+        CheckRecordFile(Opt.RecordPath);
+    }
     return Opt;
 }
 
 void SetUpMatch(const Options &Opt) {
+    if (!Opt.ReplayPath.empty()) {
+        StartReplay(Opt.Replay);
+        return;
+    }
     StartLineup(Opt.Sides, Opt.Slots, Opt.People, Opt.Seeded, Opt.Seed);
 }
 
 void HoldKeysOfTick(const Options &Opt, int64_t Tick) {
+    if (!Opt.ReplayPath.empty()) {
+        HoldReplayTick(Opt.Replay, Tick);
+        return;
+    }
     ReleaseScriptedKeys();
     if (Tick - 1 < static_cast<int64_t>(Opt.Keys.size())) {
         for (int Code : Opt.Keys[static_cast<size_t>(Tick - 1)]) {
@@ -381,14 +431,28 @@ int Run(const Options &Opt) {
     }
     SimSounds Sounds(Opt.AudioPath);
     SetUpMatch(Opt);
+    ReplayRecorder Recorder;
+    if (!Opt.RecordPath.empty()) {
+        Recorder.Begin(ReplayOrigin::Tool, Opt.Sides, Opt.Slots, Opt.People, Opt.Seeded, Opt.Seed);
+    }
     if (Opt.Trace) {
         WriteTraceLine(stdout, 0);
     }
-    const int64_t Limit = Opt.Ticks >= 0 ? Opt.Ticks : SafetyCapTicks;
+    const bool Replaying = !Opt.ReplayPath.empty();
+    int64_t Limit = Opt.Ticks >= 0 ? Opt.Ticks : SafetyCapTicks;
+    if (Replaying) {
+        Limit = std::min<int64_t>(Limit, Opt.Replay.Ticks);
+    }
     int64_t Tick = 0;
     while (Tick < Limit && Gl_ServeSide != MatchOver) {
         Tick++;
         HoldKeysOfTick(Opt, Tick);
+        if (Recorder.Recording()) {
+            const std::vector<int> None;
+            const std::vector<int> &Held =
+                Tick - 1 < int64_t(Opt.Keys.size()) ? Opt.Keys[size_t(Tick - 1)] : None;
+            Recorder.AddTick(PersonControlsOfKeys(Held, 0), PersonControlsOfKeys(Held, 1));
+        }
         MarkDraws();
         Sounds.BeforeTick();
         TickMatch();
@@ -399,10 +463,17 @@ int Run(const Options &Opt) {
         }
     }
     Sounds.Finish();
+    if (Recorder.Recording()) {
+        std::string Error;
+        if (!WriteReplayFile(Opt.RecordPath, Recorder.Finish(), Error)) {
+            Fail("cannot write '" + Opt.RecordPath + "': " + Error);
+        }
+    }
     if (!Opt.Trace) {
-        const char *Ending = Gl_ServeSide == MatchOver ? "match won"
-                             : Opt.Ticks >= 0          ? "stopped at --ticks"
-                                                       : "stopped at the safety cap, no winner";
+        const char *Ending = Gl_ServeSide == MatchOver             ? "match won"
+                             : Opt.Ticks >= 0 && Tick == Opt.Ticks ? "stopped at --ticks"
+                             : Replaying                           ? "end of the replay"
+                                                                   : "stopped at the safety cap, no winner";
         std::printf("score %" PRId64 "-%" PRId64 " after %" PRId64 " ticks (%s)\n",
                     int64_t(Gl_Teams[0].Score), int64_t(Gl_Teams[1].Score), Tick, Ending);
     }
