@@ -147,15 +147,24 @@ await_window Zorbump 480x40 >/dev/null 2>&1 || sleep 1
 "$game" --scale 1 --join "127.0.0.1:$port" >"$work/session/game.log" 2>&1 &
 guest_pid=$!
 pids+=("$guest_pid")
-for _ in $(seq 200); do
-  [ "$(xdotool search --onlyvisible --name '^Zorbump$' 2>/dev/null | wc -l)" -ge 2 ] && break
+# Both games show their select screens (480 x 360) once the handshake is over; before that, each
+# shows a one-line waiting window of the same caption.
+select_screens() {
+  local n=0 w
+  for w in $(xdotool search --onlyvisible --name '^Zorbump$' 2>/dev/null); do
+    xdotool getwindowgeometry "$w" 2>/dev/null | grep -q "Geometry: 480x360" && n=$((n + 1))
+  done
+  echo "$n"
+}
+for _ in $(seq 300); do
+  [ "$(select_screens)" -ge 2 ] && break
   sleep 0.05
 done
-[ "$(xdotool search --onlyvisible --name '^Zorbump$' 2>/dev/null | wc -l)" -ge 2 ] || fail "the two games did not reach the select screen"
+[ "$(select_screens)" -ge 2 ] || fail "the two games did not reach the select screen"
 kill -TERM "$guest_pid"
 await_end "$guest_pid"
 [ "$took" -le 1000 ] || fail "SIGTERM online: the guest took $took ms to end"
-await_log "$work/session/host.log" "the other player left" 3 || fail "the host did not hear the guest leave"
+await_log "$work/session/host.log" "the other player left" 3 || { cat "$work/session/host.log" "$work/session/game.log" >&2; fail "the host did not hear the guest leave"; }
 kill -TERM "$host_pid"
 await_end "$host_pid"
 [ "$took" -le 1000 ] || fail "SIGTERM on the host's notice: it took $took ms to end"
