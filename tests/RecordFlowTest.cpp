@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <string>
+
+#include <unistd.h>
 
 #include "FlowHelpers.h"
 #include "game/FrmMain.h"
@@ -27,7 +30,12 @@ uint32_t ReplayedChecksum(const Typ_Replay &Replay) {
 
 struct RecordFlowTest : ::testing::Test {
     HeadlessRun Run;
-    std::filesystem::path Dir = std::filesystem::path(::testing::TempDir()) / "record-flow-test";
+    // A folder of this test's own: CTest runs the tests of this file side by side, and each clears
+    // its folder.
+    std::filesystem::path Dir =
+        std::filesystem::path(::testing::TempDir()) /
+        ("record-flow-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+         std::to_string(getpid()));
 
     void SetUp() override { std::filesystem::remove_all(Dir); }
     void TearDown() override { std::filesystem::remove_all(Dir); }

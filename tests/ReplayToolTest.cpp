@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -23,7 +24,7 @@ struct RunResult {
 };
 
 RunResult RunSim(const std::string &Args) {
-    const std::string ErrPath = ::testing::TempDir() + "/replay-tool-stderr.txt";
+    const std::string ErrPath = ::testing::TempDir() + "/replay-tool-stderr-" + std::to_string(getpid()) + ".txt";
     const std::string Command = std::string(ZORBUMP_SIM_PATH) + " " + Args + " 2>" + ErrPath;
     FILE *Pipe = popen(Command.c_str(), "r");
     std::string Out;
@@ -39,7 +40,7 @@ RunResult RunSim(const std::string &Args) {
 }
 
 std::string Temp(const std::string &Name) {
-    return ::testing::TempDir() + "/" + Name;
+    return ::testing::TempDir() + "/" + std::to_string(getpid()) + "-" + Name; // tests run side by side
 }
 
 // Keys held the way two people hold them, and some keys the match never reads.
