@@ -13,12 +13,12 @@ end_processes() {
   local left pid
   left=$(descendants_of $$)
   [ -n "$left" ] || return 0
-  kill $left 2>/dev/null
+  kill $left 2>/dev/null || true
   for _ in $(seq 20); do
-    left=$(for pid in $left; do kill -0 "$pid" 2>/dev/null && echo "$pid"; done)
+    left=$(for pid in $left; do if kill -0 "$pid" 2>/dev/null; then echo "$pid"; fi; done)
     [ -n "$left" ] || return 0
     sleep 0.05
   done
-  kill -9 $left 2>/dev/null
+  kill -9 $left 2>/dev/null || true
   return 0
 }
