@@ -18,13 +18,15 @@ bool Number(const std::string &Text, long Low, long High, long &Out) {
 
 const char *ServerUsage() {
     return "usage: zorbump-server [--port P] [--listen ADDR] [--web DIR] [--max-players N]\n"
-           "                      [--per-address N] [--help]\n"
+           "                      [--per-address N] [--cert FILE --key FILE] [--help]\n"
            "Meets players and relays their matches: ENet on UDP port P, HTTP and WebSocket on TCP port P.\n"
            "  --port P         the port number for both (default 24680)\n"
            "  --listen ADDR    one IPv4 address to listen on (default: every interface)\n"
            "  --web DIR        serve the browser build's files from DIR\n"
            "  --max-players N  players connected at once (default 2000)\n"
            "  --per-address N  connections one address may hold (default 8)\n"
+           "  --cert FILE      the TLS certificate (PEM, with its chain): the TCP port speaks HTTPS and wss://\n"
+           "  --key FILE       the certificate's private key (PEM); both or neither\n"
            "Operators: GET /healthz, GET /metrics (Prometheus text format).\n";
 }
 
@@ -54,6 +56,10 @@ bool ParseServerOptions(int Argc, const char *const *Argv, ServerOptions &Out, s
                 return false;
             }
             Out.MaxPlayers = int(Value);
+        } else if (Arg == "--cert" && HasValue) {
+            Out.CertFile = Argv[++I];
+        } else if (Arg == "--key" && HasValue) {
+            Out.KeyFile = Argv[++I];
         } else if (Arg == "--per-address" && HasValue) {
             if (!Number(Argv[++I], 1, 100000, Value)) {
                 Error = "--per-address needs a number from 1 to 100000";
@@ -64,11 +70,15 @@ bool ParseServerOptions(int Argc, const char *const *Argv, ServerOptions &Out, s
             Error =
                 HasValue || Arg.rfind("--", 0) != 0 ? "unknown option " + Arg : "missing value for " + Arg;
             if (Arg != "--port" && Arg != "--listen" && Arg != "--web" && Arg != "--max-players" &&
-                Arg != "--per-address") {
+                Arg != "--per-address" && Arg != "--cert" && Arg != "--key") {
                 Error = "unknown option " + Arg;
             }
             return false;
         }
+    }
+    if (Out.CertFile.empty() != Out.KeyFile.empty()) {
+        Error = "--cert and --key go together";
+        return false;
     }
     return true;
 }

@@ -10,6 +10,7 @@ struct ServerOptions {
     std::string WebRoot; // empty: no files
     int MaxPlayers = 2000;
     int PerAddress = 8;
+    std::string CertFile, KeyFile; // both or neither: HTTPS and wss:// on the TCP port
     bool Help = false;
 };
 

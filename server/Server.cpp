@@ -4,6 +4,8 @@
 #include <boost/asio/post.hpp>
 #include <random>
 
+#include "server/Tls.h"
+
 namespace {
 
 constexpr auto TickEvery = std::chrono::milliseconds(100);
@@ -49,6 +51,18 @@ Server::Server(const ServerOptions &Chosen, std::FILE *Log)
 
 Server::~Server() = default;
 
+bool Server::PrepareTls(std::string &Error) {
+    if (Chosen.CertFile.empty()) {
+        return true;
+    }
+    Tls = MakeTlsContext(Chosen.CertFile, Chosen.KeyFile, Error);
+    if (!Tls) {
+        return false;
+    }
+    Web.UseTls(*Tls);
+    return true;
+}
+
 bool Server::Start(std::string &Error) {
     boost::system::error_code E;
     const auto Listen = Chosen.Listen.empty() ? boost::asio::ip::address(boost::asio::ip::address_v4::any())
@@ -74,7 +88,7 @@ bool Server::Start(std::string &Error) {
         return false;
     }
     Say("listening on " + (Chosen.Listen.empty() ? std::string("every interface") : Chosen.Listen) +
-        ", UDP and TCP port " + std::to_string(Bound) +
+        ", UDP and TCP port " + std::to_string(Bound) + (Tls ? " (HTTPS and wss://)" : "") +
         (Chosen.WebRoot.empty() ? "" : ", serving " + Chosen.WebRoot));
     Tick();
     return true;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <boost/asio/io_context.hpp>
+#include <boost/asio/ssl/context.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <cstdio>
 #include <memory>
@@ -20,6 +21,9 @@ class Server : private Lobby::Output {
     Server(const ServerOptions &Chosen, std::FILE *Log);
     ~Server() override;
 
+    // Reads the certificate and key when they were chosen; false with Error when they will not do.
+    // Before Start.
+    bool PrepareTls(std::string &Error);
     // Binds both doors; with port 0, a free number for both.
     bool Start(std::string &Error);
     // Runs until stopped.
@@ -39,6 +43,7 @@ class Server : private Lobby::Output {
 
     ServerOptions Chosen;
     std::FILE *Log;
+    std::unique_ptr<boost::asio::ssl::context> Tls;
     boost::asio::io_context Io;
     Metrics Numbers;
     AddressLimits Limits;

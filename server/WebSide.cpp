@@ -3,7 +3,9 @@
 #include <boost/asio/strand.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
+#include <boost/beast/ssl.hpp>
 #include <boost/beast/websocket.hpp>
+#include <boost/beast/websocket/ssl.hpp>
 #include <deque>
 #include <optional>
 #include <sys/stat.h>
@@ -16,6 +18,7 @@ namespace beast = boost::beast;
 namespace http = beast::http;
 namespace websocket = beast::websocket;
 using tcp = asio::ip::tcp;
+using TlsStream = beast::ssl_stream<beast::tcp_stream>;
 
 namespace {
 
@@ -24,10 +27,21 @@ constexpr size_t QueueLimit = 256; // messages waiting for a reader that does no
 } // namespace
 
 // One WebSocket player: each binary message is one message of the game, as one datagram would be.
-class WsPlayer : public std::enable_shared_from_this<WsPlayer> {
+// The same over plain TCP (ws://) and over TLS (wss://).
+class WsPlayer {
   public:
-    WsPlayer(WebSide &Side, tcp::socket Socket, std::string Address)
-        : Side(Side), Ws(std::move(Socket)), Address(std::move(Address)) {}
+    virtual ~WsPlayer() = default;
+    virtual void Send(const uint8_t *Bytes, size_t Size) = 0;
+    virtual void Close() = 0;
+    virtual void Drop() = 0;
+};
+
+namespace {
+
+template <class Stream> class WsPlayerOn : public WsPlayer, public std::enable_shared_from_this<WsPlayerOn<Stream>> {
+  public:
+    WsPlayerOn(WebSide &Side, Stream Moved, std::string Address)
+        : Side(Side), Ws(std::move(Moved)), Address(std::move(Address)) {}
 
     void Start(http::request<http::empty_body> Request) {
         Ws.read_message_max(Meeting::MaxMessageSize);
@@ -43,7 +57,7 @@ class WsPlayer : public std::enable_shared_from_this<WsPlayer> {
                 Side.Meeting.Heard(Id, Lobby::Clock::now());
             }
         });
-        Ws.async_accept(Request, [Self = shared_from_this()](beast::error_code E) {
+        Ws.async_accept(Request, [Self = this->shared_from_this()](beast::error_code E) {
             if (E) {
                 Self->Side.Limits.Release(Self->Address);
                 return;
@@ -54,7 +68,7 @@ class WsPlayer : public std::enable_shared_from_this<WsPlayer> {
         });
     }
 
-    void Send(const uint8_t *Bytes, size_t Size) {
+    void Send(const uint8_t *Bytes, size_t Size) override {
         if (Closing) {
             return;
         }
@@ -69,18 +83,18 @@ class WsPlayer : public std::enable_shared_from_this<WsPlayer> {
         }
     }
 
-    void Close() {
+    void Close() override {
         Closing = true;
         if (Queue.empty()) {
             Goodbye();
         }
     }
 
-    void Drop() { beast::get_lowest_layer(Ws).socket().close(); }
+    void Drop() override { beast::get_lowest_layer(Ws).socket().close(); }
 
   private:
     void Read() {
-        Ws.async_read(Buffer, [Self = shared_from_this()](beast::error_code E, size_t) {
+        Ws.async_read(Buffer, [Self = this->shared_from_this()](beast::error_code E, size_t) {
             if (E) {
                 Self->Ended();
                 return;
@@ -101,7 +115,7 @@ class WsPlayer : public std::enable_shared_from_this<WsPlayer> {
     }
 
     void Write() {
-        Ws.async_write(asio::buffer(Queue.front()), [Self = shared_from_this()](beast::error_code E, size_t) {
+        Ws.async_write(asio::buffer(Queue.front()), [Self = this->shared_from_this()](beast::error_code E, size_t) {
             if (E) {
                 return; // the read that is pending ends too, and says the player is gone
             }
@@ -119,7 +133,7 @@ class WsPlayer : public std::enable_shared_from_this<WsPlayer> {
             return;
         }
         SaidGoodbye = true;
-        Ws.async_close(websocket::close_code::normal, [Self = shared_from_this()](beast::error_code) {});
+        Ws.async_close(websocket::close_code::normal, [Self = this->shared_from_this()](beast::error_code) {});
     }
 
     void Ended() {
@@ -136,7 +150,7 @@ class WsPlayer : public std::enable_shared_from_this<WsPlayer> {
     }
 
     WebSide &Side;
-    websocket::stream<beast::tcp_stream> Ws;
+    websocket::stream<Stream> Ws;
     std::string Address;
     beast::flat_buffer Buffer;
     std::deque<std::vector<uint8_t>> Queue;
@@ -144,49 +158,72 @@ class WsPlayer : public std::enable_shared_from_this<WsPlayer> {
     bool Closing = false, SaidGoodbye = false, Released = false;
 };
 
-namespace {
-
 // One HTTP connection: requests one after the other, each within a few seconds, until it upgrades
-// to a WebSocket or closes.
-class HttpClient : public std::enable_shared_from_this<HttpClient> {
+// to a WebSocket or closes. Over TLS the handshake comes first, in the same few seconds: one that
+// stalls or fails is dropped like a slow request.
+template <class Stream> class HttpClient : public std::enable_shared_from_this<HttpClient<Stream>> {
   public:
-    HttpClient(WebSide &Side, tcp::socket Socket, std::string Address)
-        : Side(Side), Stream(std::move(Socket)), Address(std::move(Address)) {}
+    HttpClient(WebSide &Side, Stream Moved, std::string Address)
+        : Side(Side), Link(std::move(Moved)), Address(std::move(Address)) {}
     ~HttpClient() {
         if (!Upgraded) {
             Side.Limits.Release(Address);
         }
     }
 
+    void Start() {
+        if constexpr (std::is_same_v<Stream, TlsStream>) {
+            beast::get_lowest_layer(Link).expires_after(Side.Chosen.RequestTime);
+            Link.async_handshake(asio::ssl::stream_base::server,
+                                    [Self = this->shared_from_this()](beast::error_code E) {
+                                        if (E) {
+                                            Self->Side.Counts.Refuse(E == beast::error::timeout ? "slow_request"
+                                                                                                : "tls_handshake");
+                                            Self->Shut();
+                                            return;
+                                        }
+                                        Self->Read();
+                                    });
+        } else {
+            Read();
+        }
+    }
+
+  private:
+    void Shut() {
+        beast::error_code Ignored;
+        beast::get_lowest_layer(Link).socket().shutdown(tcp::socket::shutdown_both, Ignored);
+    }
+
     void Read() {
         Parser.emplace();
         Parser->header_limit(uint32_t(Side.Chosen.HeaderLimit));
         Parser->body_limit(0); // nothing the server takes has a body
-        Stream.expires_after(Side.Chosen.RequestTime);
-        http::async_read(Stream, Buffer, *Parser, [Self = shared_from_this()](beast::error_code E, size_t) {
+        beast::get_lowest_layer(Link).expires_after(Side.Chosen.RequestTime);
+        http::async_read(Link, Buffer, *Parser, [Self = this->shared_from_this()](beast::error_code E, size_t) {
             if (E) {
-                if (E != http::error::end_of_stream && E != beast::error::timeout && E != asio::error::eof) {
+                if (E != http::error::end_of_stream && E != beast::error::timeout && E != asio::error::eof &&
+                    E != asio::ssl::error::stream_truncated) {
                     Self->Side.Counts.Refuse("bad_request");
                 }
                 if (E == beast::error::timeout) {
                     Self->Side.Counts.Refuse("slow_request");
                 }
-                Self->Stream.socket().shutdown(tcp::socket::shutdown_both, E);
+                Self->Shut();
                 return;
             }
             Self->Handle(Self->Parser->release());
         });
     }
 
-  private:
     void Handle(http::request<http::empty_body> Request) {
         if (websocket::is_upgrade(Request)) {
             if (!Side.Healthy()) {
                 return; // a stopping server takes no new players
             }
             Upgraded = true;
-            Stream.expires_never();
-            auto Player = std::make_shared<WsPlayer>(Side, Stream.release_socket(), Address);
+            beast::get_lowest_layer(Link).expires_never();
+            auto Player = std::make_shared<WsPlayerOn<Stream>>(Side, std::move(Link), Address);
             Player->Start(std::move(Request));
             return;
         }
@@ -269,10 +306,10 @@ class HttpClient : public std::enable_shared_from_this<HttpClient> {
     }
 
     template <class Response> void Send(const std::shared_ptr<Response> &Out) {
-        Stream.expires_after(std::chrono::seconds(30));
-        http::async_write(Stream, *Out, [Self = shared_from_this(), Out](beast::error_code E, size_t) {
+        beast::get_lowest_layer(Link).expires_after(std::chrono::seconds(30));
+        http::async_write(Link, *Out, [Self = this->shared_from_this(), Out](beast::error_code E, size_t) {
             if (E || !Out->keep_alive()) {
-                Self->Stream.socket().shutdown(tcp::socket::shutdown_both, E);
+                Self->Shut();
                 return;
             }
             Self->Read();
@@ -280,7 +317,7 @@ class HttpClient : public std::enable_shared_from_this<HttpClient> {
     }
 
     WebSide &Side;
-    beast::tcp_stream Stream;
+    Stream Link;
     std::string Address;
     beast::flat_buffer Buffer{8192};
     std::optional<http::request_parser<http::empty_body>> Parser;
@@ -338,7 +375,15 @@ void WebSide::Accept() {
                 Socket.close(Ignored);
             } else {
                 Socket.set_option(tcp::no_delay(true), Ignored);
-                std::make_shared<HttpClient>(*this, std::move(Socket), Address)->Read();
+                if (Tls != nullptr) {
+                    std::make_shared<HttpClient<TlsStream>>(
+                        *this, TlsStream(beast::tcp_stream(std::move(Socket)), *Tls), Address)
+                        ->Start();
+                } else {
+                    std::make_shared<HttpClient<beast::tcp_stream>>(*this, beast::tcp_stream(std::move(Socket)),
+                                                                    Address)
+                        ->Start();
+                }
             }
         }
         Accept();

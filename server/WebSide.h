@@ -7,6 +7,7 @@
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ssl/context.hpp>
 #include <functional>
 #include <memory>
 #include <string>
@@ -29,6 +30,8 @@ class WebSide {
     ~WebSide();
 
     bool Open(const boost::asio::ip::address &Listen, uint16_t Port, std::string &Error);
+    // From now on every connection speaks TLS first (HTTPS and wss://). Context outlives this side.
+    void UseTls(boost::asio::ssl::context &Context) { Tls = &Context; }
     // Players of this side have odd ids.
     static bool Owns(PlayerId Id) { return Id % 2 == 1; }
     void Send(PlayerId To, const uint8_t *Bytes, size_t Size, bool Reliable);
@@ -52,6 +55,7 @@ class WebSide {
 
     boost::asio::ip::tcp::acceptor Acceptor;
     std::unordered_map<PlayerId, std::weak_ptr<WsPlayer>> Players;
+    boost::asio::ssl::context *Tls = nullptr;
     PlayerId NextId = 1;
     bool Stopping = false;
 };

@@ -19,6 +19,10 @@ int main(int Argc, char **Argv) {
     }
     std::signal(SIGPIPE, SIG_IGN);
     Server Running(Chosen, stderr);
+    if (!Running.PrepareTls(Error)) {
+        std::fprintf(stderr, "zorbump-server: %s\n", Error.c_str());
+        return 2;
+    }
     if (!Running.Start(Error)) {
         std::fprintf(stderr, "zorbump-server: %s\n", Error.c_str());
         return 1;
