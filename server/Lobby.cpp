@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "net/ReplayUpload.h"
+
 using Meeting::Reason;
 
 Lobby::Lobby(Output &Out, Metrics &Counts, AddressLimits &Limits, const Settings &Chosen, uint64_t Seed)
@@ -55,6 +57,13 @@ bool Lobby::Receive(PlayerId Who, const uint8_t *Bytes, size_t Size, bool Reliab
         return false;
     }
     P.LastHeard = Now;
+    if (H.Kind == ReplayUpload::Kind) {
+        // A piece of the match just played, for the server alone; never relayed.
+        if (Kept != nullptr && P.At == Stage::Playing && H.Session == P.Room) {
+            Kept->Piece(Who, P.Room, P.Fingerprint, Bytes, Size);
+        }
+        return false;
+    }
     if (Meeting::IsMeetingKind(H.Kind)) {
         Meeting::Message In;
         if (!Meeting::Decode(Bytes, Size, In) || In.Type != Meeting::Kind::Ask) {
@@ -240,6 +249,9 @@ void Lobby::EndRoom(uint32_t Session, Reason Why, PlayerId Leaver) {
     }
     const Room R = It->second;
     Rooms.erase(It);
+    if (Kept != nullptr) {
+        Kept->RoomEnded(Session);
+    }
     if (!R.Code.empty()) {
         Codes.erase(R.Code);
     }

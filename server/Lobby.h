@@ -29,6 +29,17 @@ class Lobby {
         virtual void Close(PlayerId Who) = 0;
     };
 
+    // Takes the pieces of the replay files the players of a room send as a match ends, if the server
+    // keeps matches.
+    struct Keeper {
+        virtual ~Keeper() = default;
+        virtual void Piece(PlayerId From, uint32_t Session, uint32_t Fingerprint, const uint8_t *Bytes,
+                           size_t Size) = 0;
+        // The room is gone: nothing more comes for it.
+        virtual void RoomEnded(uint32_t Session) = 0;
+    };
+    Keeper *Kept = nullptr;
+
     struct Settings {
         int MaxPlayers = 2000;
         std::chrono::milliseconds Silence{5000};

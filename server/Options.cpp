@@ -18,7 +18,8 @@ bool Number(const std::string &Text, long Low, long High, long &Out) {
 
 const char *ServerUsage() {
     return "usage: zorbump-server [--port P] [--listen ADDR] [--web DIR] [--max-players N]\n"
-           "                      [--per-address N] [--cert FILE --key FILE] [--help]\n"
+           "                      [--per-address N] [--cert FILE --key FILE]\n"
+           "                      [--replays DIR [--replays-count N] [--replays-size MB]] [--help]\n"
            "Meets players and relays their matches: ENet on UDP port P, HTTP and WebSocket on TCP port P.\n"
            "  --port P         the port number for both (default 24680)\n"
            "  --listen ADDR    one IPv4 address to listen on (default: every interface)\n"
@@ -27,6 +28,10 @@ const char *ServerUsage() {
            "  --per-address N  connections one address may hold (default 8)\n"
            "  --cert FILE      the TLS certificate (PEM, with its chain): the TCP port speaks HTTPS and wss://\n"
            "  --key FILE       the certificate's private key (PEM); both or neither\n"
+           "  --replays DIR    keep every finished match as a replay file in DIR, listed on GET /replays\n"
+           "                   and served on GET /replays/ID\n"
+           "  --replays-count N  the most matches kept, the oldest dropped first (default 1000)\n"
+           "  --replays-size MB  the most megabytes of matches kept (default 100)\n"
            "Operators: GET /healthz, GET /metrics (Prometheus text format).\n";
 }
 
@@ -56,6 +61,18 @@ bool ParseServerOptions(int Argc, const char *const *Argv, ServerOptions &Out, s
                 return false;
             }
             Out.MaxPlayers = int(Value);
+        } else if (Arg == "--replays" && HasValue) {
+            Out.ReplaysDir = Argv[++I];
+        } else if (Arg == "--replays-count" && HasValue) {
+            if (!Number(Argv[++I], 1, 1000000, Out.ReplaysCount)) {
+                Error = "--replays-count needs a number from 1 to 1000000";
+                return false;
+            }
+        } else if (Arg == "--replays-size" && HasValue) {
+            if (!Number(Argv[++I], 1, 1000000, Out.ReplaysMegabytes)) {
+                Error = "--replays-size needs a number of megabytes from 1 to 1000000";
+                return false;
+            }
         } else if (Arg == "--cert" && HasValue) {
             Out.CertFile = Argv[++I];
         } else if (Arg == "--key" && HasValue) {
@@ -70,7 +87,8 @@ bool ParseServerOptions(int Argc, const char *const *Argv, ServerOptions &Out, s
             Error =
                 HasValue || Arg.rfind("--", 0) != 0 ? "unknown option " + Arg : "missing value for " + Arg;
             if (Arg != "--port" && Arg != "--listen" && Arg != "--web" && Arg != "--max-players" &&
-                Arg != "--per-address" && Arg != "--cert" && Arg != "--key") {
+                Arg != "--per-address" && Arg != "--cert" && Arg != "--key" &&
+                Arg != "--replays" && Arg != "--replays-count" && Arg != "--replays-size") {
                 Error = "unknown option " + Arg;
             }
             return false;

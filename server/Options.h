@@ -11,6 +11,9 @@ struct ServerOptions {
     int MaxPlayers = 2000;
     int PerAddress = 8;
     std::string CertFile, KeyFile; // both or neither: HTTPS and wss:// on the TCP port
+    std::string ReplaysDir;        // empty: no match kept
+    long ReplaysCount = 1000;
+    long ReplaysMegabytes = 100;
     bool Help = false;
 };
 

@@ -51,15 +51,27 @@ Server::Server(const ServerOptions &Chosen, std::FILE *Log)
 
 Server::~Server() = default;
 
-bool Server::PrepareTls(std::string &Error) {
-    if (Chosen.CertFile.empty()) {
-        return true;
+bool Server::Prepare(std::string &Error) {
+    if (!Chosen.CertFile.empty()) {
+        Tls = MakeTlsContext(Chosen.CertFile, Chosen.KeyFile, Error);
+        if (!Tls) {
+            return false;
+        }
+        Web.UseTls(*Tls);
     }
-    Tls = MakeTlsContext(Chosen.CertFile, Chosen.KeyFile, Error);
-    if (!Tls) {
-        return false;
+    if (!Chosen.ReplaysDir.empty()) {
+        ReplayShelf::Settings S;
+        S.Dir = Chosen.ReplaysDir;
+        S.MaxCount = size_t(Chosen.ReplaysCount);
+        S.MaxBytes = uint64_t(Chosen.ReplaysMegabytes) * 1024 * 1024;
+        Shelf = std::make_unique<ReplayShelf>(S);
+        if (!Shelf->Open(Error)) {
+            return false;
+        }
+        Intake = std::make_unique<ReplayIntake>(*Shelf, Numbers, Log);
+        Meeting.Kept = Intake.get();
+        Web.UseShelf(*Shelf);
     }
-    Web.UseTls(*Tls);
     return true;
 }
 
@@ -89,7 +101,9 @@ bool Server::Start(std::string &Error) {
     }
     Say("listening on " + (Chosen.Listen.empty() ? std::string("every interface") : Chosen.Listen) +
         ", UDP and TCP port " + std::to_string(Bound) + (Tls ? " (HTTPS and wss://)" : "") +
-        (Chosen.WebRoot.empty() ? "" : ", serving " + Chosen.WebRoot));
+        (Chosen.WebRoot.empty() ? "" : ", serving " + Chosen.WebRoot) +
+        (Shelf ? ", keeping matches in " + Chosen.ReplaysDir + " (" + std::to_string(Shelf->Count()) + " there)"
+               : ""));
     Tick();
     return true;
 }

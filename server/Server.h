@@ -13,6 +13,8 @@
 #include "server/EnetSide.h"
 #include "server/Lobby.h"
 #include "server/Options.h"
+#include "server/ReplayIntake.h"
+#include "server/ReplayShelf.h"
 #include "server/WebSide.h"
 
 class Server : private Lobby::Output {
@@ -21,9 +23,9 @@ class Server : private Lobby::Output {
     Server(const ServerOptions &Chosen, std::FILE *Log);
     ~Server() override;
 
-    // Reads the certificate and key when they were chosen; false with Error when they will not do.
-    // Before Start.
-    bool PrepareTls(std::string &Error);
+    // Reads the certificate and key and opens the folder of kept matches, when they were chosen;
+    // false with Error when they will not do. Before Start.
+    bool Prepare(std::string &Error);
     // Binds both doors; with port 0, a free number for both.
     bool Start(std::string &Error);
     // Runs until stopped.
@@ -44,6 +46,8 @@ class Server : private Lobby::Output {
     ServerOptions Chosen;
     std::FILE *Log;
     std::unique_ptr<boost::asio::ssl::context> Tls;
+    std::unique_ptr<ReplayShelf> Shelf;
+    std::unique_ptr<ReplayIntake> Intake;
     boost::asio::io_context Io;
     Metrics Numbers;
     AddressLimits Limits;

@@ -238,6 +238,8 @@ template <class Stream> class HttpClient : public std::enable_shared_from_this<H
             } else {
                 Reply(Version, false, http::status::service_unavailable, "text/plain", "stopping\n");
             }
+        } else if (Side.Shelf != nullptr && (Target == "/replays" || Target.rfind("/replays/", 0) == 0)) {
+            Replays(Request, Target);
         } else if (Target == "/metrics") {
             Reply(Version, KeepAlive, http::status::ok, "text/plain; version=0.0.4",
                   Side.Counts.Prometheus());
@@ -257,8 +259,34 @@ template <class Stream> class HttpClient : public std::enable_shared_from_this<H
         Send(Response);
     }
 
+    // The list of kept matches, or one of them by its id (nothing else is a name here).
+    void Replays(const http::request<http::empty_body> &Request, const std::string &Target) {
+        if (Target == "/replays") {
+            Reply(Request.version(), Request.keep_alive(), http::status::ok, "application/json",
+                  Side.Shelf->List());
+            return;
+        }
+        const std::string Path = Side.Shelf->PathOf(Target.substr(std::string("/replays/").size()));
+        if (Path.empty()) {
+            Reply(Request.version(), Request.keep_alive(), http::status::not_found, "text/plain",
+                  "no such replay\n");
+            return;
+        }
+        File(Request, Path, "application/octet-stream", "public, max-age=86400, immutable");
+    }
+
     void File(const http::request<http::empty_body> &Request, const std::string &Target) {
         const std::string Path = StaticFiles::PathFor(Side.Chosen.WebRoot, Target);
+        if (Path.empty()) {
+            Reply(Request.version(), Request.keep_alive(), http::status::not_found, "text/plain",
+                  "not found\n");
+            return;
+        }
+        File(Request, Path, StaticFiles::ContentType(Path), StaticFiles::CacheControl(Path));
+    }
+
+    void File(const http::request<http::empty_body> &Request, const std::string &Path, const std::string &Type,
+              const std::string &Caching) {
         struct stat Info;
         if (Path.empty() || stat(Path.c_str(), &Info) != 0 || !S_ISREG(Info.st_mode)) {
             Reply(Request.version(), Request.keep_alive(), http::status::not_found, "text/plain",
@@ -271,7 +299,7 @@ template <class Stream> class HttpClient : public std::enable_shared_from_this<H
             auto Response = std::make_shared<http::response<http::empty_body>>(http::status::not_modified,
                                                                                Request.version());
             Response->set(http::field::etag, Tag);
-            Response->set(http::field::cache_control, StaticFiles::CacheControl(Path));
+            Response->set(http::field::cache_control, Caching);
             Response->keep_alive(Request.keep_alive());
             Send(Response);
             return;
@@ -288,8 +316,8 @@ template <class Stream> class HttpClient : public std::enable_shared_from_this<H
             std::piecewise_construct, std::make_tuple(std::move(Body)),
             std::make_tuple(http::status::ok, Request.version()));
         Response->set(http::field::server, "zorbump-server");
-        Response->set(http::field::content_type, StaticFiles::ContentType(Path));
-        Response->set(http::field::cache_control, StaticFiles::CacheControl(Path));
+        Response->set(http::field::content_type, Type);
+        Response->set(http::field::cache_control, Caching);
         Response->set(http::field::etag, Tag);
         Response->set("X-Content-Type-Options", "nosniff");
         Response->keep_alive(Request.keep_alive());

@@ -14,6 +14,7 @@
 #include <unordered_map>
 
 #include "server/Lobby.h"
+#include "server/ReplayShelf.h"
 
 class WsPlayer;
 
@@ -32,6 +33,9 @@ class WebSide {
     bool Open(const boost::asio::ip::address &Listen, uint16_t Port, std::string &Error);
     // From now on every connection speaks TLS first (HTTPS and wss://). Context outlives this side.
     void UseTls(boost::asio::ssl::context &Context) { Tls = &Context; }
+    // Serves the kept matches: GET /replays and GET /replays/ID. Shelf outlives this side.
+    void UseShelf(const ReplayShelf &Kept) { Shelf = &Kept; }
+    const ReplayShelf *Shelf = nullptr;
     // Players of this side have odd ids.
     static bool Owns(PlayerId Id) { return Id % 2 == 1; }
     void Send(PlayerId To, const uint8_t *Bytes, size_t Size, bool Reliable);

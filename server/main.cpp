@@ -19,7 +19,7 @@ int main(int Argc, char **Argv) {
     }
     std::signal(SIGPIPE, SIG_IGN);
     Server Running(Chosen, stderr);
-    if (!Running.PrepareTls(Error)) {
+    if (!Running.Prepare(Error)) {
         std::fprintf(stderr, "zorbump-server: %s\n", Error.c_str());
         return 2;
     }

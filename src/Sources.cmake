@@ -19,7 +19,7 @@ set(ZORBUMP_SOURCES
   # Replays: the file, playing one again, keeping one.
   src/replay/ReplayFile.cpp src/replay/ReplayMatch.cpp src/replay/FrmReplay.cpp
   # The meeting messages spoken with the server: rules-free, for every target.
-  src/net/Meeting.cpp src/net/RelayTransport.cpp
+  src/net/Meeting.cpp src/net/RelayTransport.cpp src/net/ReplayUpload.cpp
   # The windows.
   src/game/FrmMain.cpp src/game/GameOptions.cpp src/title/FrmTitle.cpp src/select/FrmSelect.cpp)
 if(WIN32)

@@ -1,3 +1,4 @@
+#include "net/ReplayUpload.h"
 #include "net/RelayTransport.h"
 
 RelayTransport::RelayTransport(std::unique_ptr<Transport> ToServer, const Meeting::Message &Ask,
@@ -115,6 +116,15 @@ bool RelayTransport::Send(PeerId Peer, const uint8_t *Bytes, size_t Size, bool R
         return false;
     }
     return Inner->Send(Server, Bytes, Size, Reliable);
+}
+
+void RelayTransport::Upload(uint16_t Screen, const std::vector<uint8_t> &File) {
+    if (Now != Meet::Paired || Server == NoPeer) {
+        return;
+    }
+    for (const auto &Piece : ReplayUpload::Cut(SessionId, Screen, File)) {
+        Inner->Send(Server, Piece.data(), Piece.size(), true);
+    }
 }
 
 void RelayTransport::Drop(PeerId Peer, bool Goodbye) {

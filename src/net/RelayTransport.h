@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "net/Meeting.h"
 #include "net/Transport.h"
@@ -32,6 +33,9 @@ class RelayTransport final : public Transport {
 
     // The other player is peer 1, once paired.
     static constexpr PeerId Partner = 1;
+    // Sends the server the replay file of the match just played (Screen: its place in the session),
+    // in pieces behind everything sent before; a server that keeps matches keeps it.
+    void Upload(uint16_t Screen, const std::vector<uint8_t> &File);
     NetEvent Poll(uint32_t Millis) override;
     bool Send(PeerId Peer, const uint8_t *Bytes, size_t Size, bool Reliable) override;
     using Transport::Send;

@@ -228,12 +228,12 @@ bool OnlineSession::PrepareMatch() {
     if (TraceSink) {
         How.Trace = RollbackMatch::Tracer(TraceLine);
     }
-    if (TraceSink || !RecordDir.empty()) {
+    if (TraceSink || Keeping()) {
         How.Confirmed = [this](int64_t, const RollbackMatch::Outcome &Out) {
             if (TraceSink) {
                 TraceSink(Out.Line);
             }
-            if (!RecordDir.empty()) {
+            if (Recorder.Recording()) {
                 Recorder.AddTick(Out.Inputs[0], Out.Inputs[1]);
             }
         };
@@ -255,8 +255,9 @@ void OnlineSession::BeginMatch() {
     KeepMatch();
     // The line-up before the match starts (starting moves everyone up one position); the random
     // source once the match has taken its own point of the sequence.
-    if (!RecordDir.empty()) {
+    if (Keeping()) {
         Recorder.BeginFromRecords(Relay != nullptr ? ReplayOrigin::Server : ReplayOrigin::Direct);
+        RecordedScreen = Screen;
     }
     Match->Begin();
     if (TraceSink) {
@@ -268,8 +269,23 @@ void OnlineSession::BeginMatch() {
 }
 
 // The match just ended, or the session: what was confirmed of it is kept.
+// Through a server the match is also sent to the server, which may keep matches.
 void OnlineSession::KeepMatch() {
-    Recorder.KeepIn(RecordDir);
+    if (!Recorder.Recording()) {
+        return;
+    }
+    const Typ_Replay Kept = Recorder.Finish();
+    if (Relay != nullptr) {
+        Relay->Upload(RecordedScreen, EncodeReplay(Kept));
+    }
+    std::string Path, Error;
+    if (!RecordDir.empty() && !KeepReplayInFolder(RecordDir, Kept, Path, Error)) {
+        std::fprintf(stderr, "Zorbump: cannot keep the match in '%s': %s\n", RecordDir.c_str(), Error.c_str());
+    }
+}
+
+bool OnlineSession::Keeping() const {
+    return !RecordDir.empty() || Relay != nullptr;
 }
 
 bool OnlineSession::MatchTick() {

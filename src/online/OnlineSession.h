@@ -63,6 +63,9 @@ class OnlineSession final : public OnlineFlow {
     static inline std::function<void(const std::string &)> TraceSink;
     std::string RecordDir;
     ReplayRecorder Recorder;
+    uint16_t RecordedScreen = 0; // the screen of the match being kept
+    // A match is kept for the folder or for the server.
+    bool Keeping() const;
     std::unique_ptr<Transport> Link;
     RelayTransport *Relay = nullptr; // Link, when it goes through a server
     std::unique_ptr<NetSession> Net;

@@ -50,7 +50,7 @@ ServerOptions WithTls(const Certificates &C) {
 struct TlsServer {
     explicit TlsServer(const Certificates &C) : S((Chosen = WithTls(C), Chosen.Port = 0, Chosen), nullptr) {
         std::string Error;
-        Ok = S.PrepareTls(Error) && S.Start(Error);
+        Ok = S.Prepare(Error) && S.Start(Error);
         if (Ok) {
             Loop = std::thread([this] { S.Run(); });
         }
@@ -209,7 +209,7 @@ TEST(TlsTest, CertificatesAndKeysThatWillNotDoAreRefusedAtStart) {
         O.KeyFile = K.Key;
         Server S(O, nullptr);
         std::string Error;
-        EXPECT_FALSE(S.PrepareTls(Error)) << K.Cert << " " << K.Key;
+        EXPECT_FALSE(S.Prepare(Error)) << K.Cert << " " << K.Key;
         EXPECT_NE(Error.find(K.Says), std::string::npos) << Error;
         EXPECT_EQ(Error.find('\n'), std::string::npos);
     }

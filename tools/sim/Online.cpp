@@ -138,7 +138,8 @@ int RunOnline(const OnlineOptions &Opt) {
     const int People[2] = {Setup.People[0], Setup.People[1]};
     StartLineup(Sides, Slots, People, Setup.Seeded != 0, Setup.Seed);
     ReplayRecorder Recorder;
-    if (!Opt.RecordPath.empty()) {
+    // Through a server the match is kept also for the server, which may keep matches.
+    if (!Opt.RecordPath.empty() || Relay != nullptr) {
         Recorder.Begin(Opt.ThroughServer ? ReplayOrigin::Server : ReplayOrigin::Direct, Sides, Slots, People,
                        Setup.Seeded != 0, Setup.Seed);
     }
@@ -201,8 +202,12 @@ int RunOnline(const OnlineOptions &Opt) {
     const int64_t Ticks = Match.ConfirmedTicks();
     // Every confirmed tick is kept, also of a match that ended early.
     if (Recorder.Recording()) {
+        const Typ_Replay Kept = Recorder.Finish();
+        if (Relay != nullptr) {
+            Relay->Upload(How.Screen, EncodeReplay(Kept));
+        }
         std::string Error;
-        if (!WriteReplayFile(Opt.RecordPath, Recorder.Finish(), Error)) {
+        if (!Opt.RecordPath.empty() && !WriteReplayFile(Opt.RecordPath, Kept, Error)) {
             Say("cannot write '" + Opt.RecordPath + "': " + Error);
             Net.Leave();
             return 2;
