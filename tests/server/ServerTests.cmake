@@ -2,7 +2,7 @@
 # and two headless players meeting through the real server.
 add_executable(zorbump_server_tests ${CMAKE_SOURCE_DIR}/tests/server/LobbyTest.cpp
   ${CMAKE_SOURCE_DIR}/tests/server/MeetingTest.cpp ${CMAKE_SOURCE_DIR}/tests/server/ServerTest.cpp
-  ${CMAKE_SOURCE_DIR}/tests/server/TlsTest.cpp)
+  ${CMAKE_SOURCE_DIR}/tests/server/TlsTest.cpp ${CMAKE_SOURCE_DIR}/tests/server/ReplayShelfTest.cpp)
 target_link_libraries(zorbump_server_tests PRIVATE zorbump_server_parts zorbump_warnings GTest::gtest GTest::gtest_main)
 target_include_directories(zorbump_server_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/server)
 gtest_discover_tests(zorbump_server_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 60)
@@ -15,3 +15,8 @@ set_tests_properties(SimsThroughServer PROPERTIES TIMEOUT 180 RESOURCE_LOCK Onli
 add_test(NAME HomesBehindRouters COMMAND ${CMAKE_SOURCE_DIR}/tests/server/routers.sh
                                          $<TARGET_FILE:zorbump-server> $<TARGET_FILE:zorbump-sim>)
 set_tests_properties(HomesBehindRouters PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 420 RESOURCE_LOCK OnlinePlay)
+# A server that keeps matches: the last N of headless players' matches, each playing again to its
+# players' trace; bad ids; the folder taken up again.
+add_test(NAME KeptMatches COMMAND ${CMAKE_SOURCE_DIR}/tests/server/kept-matches.sh
+                                  $<TARGET_FILE:zorbump-server> $<TARGET_FILE:zorbump-sim>)
+set_tests_properties(KeptMatches PROPERTIES TIMEOUT 120 RESOURCE_LOCK OnlinePlay)
