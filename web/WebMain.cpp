@@ -23,6 +23,7 @@
 #include "match/Lineup.h"
 #include "match/Trace.h"
 #include "online/OnlineSession.h"
+#include "web/PageReplay.h"
 
 namespace {
 
@@ -105,7 +106,8 @@ int main(int Count, char **Arguments) {
     }
     std::string Error;
     SessionOptions Online;
-    if (!ReadOnline(Count, Arguments, Online, Error)) {
+    const bool Watching = PageWantsReplay(Count, Arguments);
+    if (!Watching && !ReadOnline(Count, Arguments, Online, Error)) {
         std::fprintf(stderr, "Zorbump: %s\n", Error.c_str());
         return 1;
     }
@@ -120,7 +122,10 @@ int main(int Count, char **Arguments) {
     if (!StartSound(nullptr, SoundError)) {
         std::fprintf(stderr, "Zorbump: playing without sound: %s\n", SoundError.c_str());
     }
-    {
+    int Status = 0;
+    if (Watching) {
+        Status = WatchPageReplay(Count, Arguments);
+    } else {
         // Online, the session runs the screens until it ends; then the page is the local game.
         OnlineSession Session(Online);
         if (Online.Role != SessionOptions::Roles::None) {
@@ -132,5 +137,5 @@ int main(int Count, char **Arguments) {
     StopSound();
     SetBackend(nullptr);
     CloseSdlBackend();
-    return 0;
+    return Status;
 }

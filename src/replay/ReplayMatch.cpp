@@ -46,9 +46,10 @@ PadInput PersonControlsOfKeys(const std::vector<int> &Held, int Person) {
     return Controls;
 }
 
-ReplayCheck LoadReplay(const std::string &Path, Typ_Replay &Replay) {
-    Typ_Replay Read;
-    ReplayCheck Check = ReadReplayFile(Path, Read);
+namespace {
+
+// A sound file of this build's rules is taken; anything else keeps its reason.
+ReplayCheck ThisBuilds(ReplayCheck Check, Typ_Replay &Read, Typ_Replay &Replay) {
     if (Check.Problem != ReplayProblem::None) {
         return Check;
     }
@@ -63,6 +64,18 @@ ReplayCheck LoadReplay(const std::string &Path, Typ_Replay &Replay) {
     }
     Replay = std::move(Read);
     return Check;
+}
+
+} // namespace
+
+ReplayCheck LoadReplay(const std::string &Path, Typ_Replay &Replay) {
+    Typ_Replay Read;
+    return ThisBuilds(ReadReplayFile(Path, Read), Read, Replay);
+}
+
+ReplayCheck LoadReplayBytes(const std::vector<uint8_t> &Bytes, Typ_Replay &Replay) {
+    Typ_Replay Read;
+    return ThisBuilds(DecodeReplay(Bytes, Read), Read, Replay);
 }
 
 void StartReplay(const Typ_Replay &Replay) {

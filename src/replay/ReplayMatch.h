@@ -15,6 +15,8 @@ PadInput PersonControlsOfKeys(const std::vector<int> &Held, int Person);
 
 // Reads a replay file this build can play: of this format, sound, and played by these rules.
 ReplayCheck LoadReplay(const std::string &Path, Typ_Replay &Replay);
+// The same, of a file's bytes (the page's, which has no files).
+ReplayCheck LoadReplayBytes(const std::vector<uint8_t> &Bytes, Typ_Replay &Replay);
 
 // The match as the replay began: line-up, people, random source and blink; StartMatch run.
 void StartReplay(const Typ_Replay &Replay);
