@@ -231,6 +231,7 @@ void SharedMatch::Confirm() {
 
 void SharedMatch::Finish(int64_t Tick, uint32_t Checksum) {
     LastTick = Tick;
+    LastChecksum = Checksum;
     Wire::Message Last = Stamped(Wire::Kind::Finish);
     Last.Frame = int32_t(Tick);
     Last.Value = Checksum;
@@ -241,6 +242,17 @@ void SharedMatch::Finish(int64_t Tick, uint32_t Checksum) {
     } else if (Ledger.TheirLast() == Tick) {
         Stop(Ends::Finished);
     }
+}
+
+void SharedMatch::Linger() {
+    if (Ending != Ends::Finished || LastTick < 0) {
+        return;
+    }
+    SendInputs(false);
+    Wire::Message Last = Stamped(Wire::Kind::Finish);
+    Last.Frame = int32_t(LastTick);
+    Last.Value = LastChecksum;
+    Net.Send(Last, false);
 }
 
 void SharedMatch::PauseAfter(int32_t Frame) {
