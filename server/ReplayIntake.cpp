@@ -8,13 +8,19 @@ void ReplayIntake::Piece(PlayerId From, uint32_t Session, uint32_t Fingerprint, 
         Counts.Refuse("replay");
         return;
     }
+    auto It = Arriving.find(From);
     if (Finished.count({Session, P.Screen}) != 0) {
-        Arriving.erase(From);
+        Forget(It);
         return; // the other player's file of this match is kept already
     }
-    auto It = Arriving.find(From);
     if (P.Offset == 0) {
         // A file begins; whatever of an earlier one was left unfinished is forgotten.
+        Forget(It);
+        if (PendingBytes + P.Total > MaxPendingBytes) {
+            Counts.Refuse("replay_busy");
+            return;
+        }
+        PendingBytes += P.Total;
         Upload U;
         U.Session = Session;
         U.Screen = P.Screen;
@@ -25,17 +31,22 @@ void ReplayIntake::Piece(PlayerId From, uint32_t Session, uint32_t Fingerprint, 
     if (It == Arriving.end() || It->second.Screen != P.Screen || It->second.Total != P.Total ||
         It->second.File.size() != P.Offset) {
         Counts.Refuse("replay");
-        if (It != Arriving.end()) {
-            Arriving.erase(It);
-        }
+        Forget(It);
         return;
     }
     Upload &U = It->second;
     U.File.insert(U.File.end(), P.Bytes, P.Bytes + P.Size);
     if (U.File.size() == U.Total) {
         const Upload Done = std::move(U);
-        Arriving.erase(It);
+        Forget(It);
         Whole(Done, Fingerprint);
+    }
+}
+
+void ReplayIntake::Forget(std::map<PlayerId, Upload>::iterator It) {
+    if (It != Arriving.end()) {
+        PendingBytes -= It->second.Total;
+        Arriving.erase(It);
     }
 }
 
@@ -61,7 +72,11 @@ void ReplayIntake::Whole(const Upload &Done, uint32_t Fingerprint) {
 
 void ReplayIntake::RoomEnded(uint32_t Session) {
     for (auto It = Arriving.begin(); It != Arriving.end();) {
-        It = It->second.Session == Session ? Arriving.erase(It) : std::next(It);
+        const auto Next = std::next(It);
+        if (It->second.Session == Session) {
+            Forget(It);
+        }
+        It = Next;
     }
     Finished.erase(Finished.lower_bound({Session, 0}), Finished.upper_bound({Session, UINT16_MAX}));
 }

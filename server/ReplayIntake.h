@@ -21,6 +21,9 @@ class ReplayIntake : public Lobby::Keeper {
     void Piece(PlayerId From, uint32_t Session, uint32_t Fingerprint, const uint8_t *Bytes, size_t Size) override;
     void RoomEnded(uint32_t Session) override;
     size_t Pending() const { return Arriving.size(); }
+    // The bytes of unfinished files the server holds at most, whoever sends them: files beyond it
+    // wait for none and are not kept.
+    static constexpr size_t MaxPendingBytes = 16 * 1024 * 1024;
 
   private:
     struct Upload {
@@ -30,10 +33,12 @@ class ReplayIntake : public Lobby::Keeper {
         std::vector<uint8_t> File;
     };
     void Whole(const Upload &Done, uint32_t Fingerprint);
+    void Forget(std::map<PlayerId, Upload>::iterator It);
 
     ReplayShelf &Shelf;
     Metrics &Counts;
     std::FILE *Log;
-    std::map<PlayerId, Upload> Arriving;              // one file at a time per player
+    std::map<PlayerId, Upload> Arriving; // one file at a time per player
+    size_t PendingBytes = 0;             // their files' whole lengths
     std::set<std::pair<uint32_t, uint16_t>> Finished; // the matches of rooms still open already kept
 };

@@ -16,8 +16,9 @@ namespace ReplayUpload {
 
 constexpr uint8_t Kind = 0x50;
 constexpr size_t HeaderSize = 18;
-// A match to 15 is a few kilobytes; a file beyond this is not taken.
-constexpr uint32_t MaxFileSize = 256 * 1024;
+// A match to 15 is a few kilobytes (a run of held keys takes a byte or two); a file beyond this,
+// an hour of keys changing every few ticks, is not taken.
+constexpr uint32_t MaxFileSize = 64 * 1024;
 
 struct Piece {
     uint32_t Session = 0;

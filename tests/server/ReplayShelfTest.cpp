@@ -96,6 +96,28 @@ TEST(ReplayShelfTest, PiecesMakeAFileKeptOncePerMatchFromTheRightBuildOnly) {
     EXPECT_EQ(Bytes, EncodeReplay(Match(1001, 50)));
 }
 
+TEST(ReplayShelfTest, UnfinishedFilesHoldBoundedMemory) {
+    Folder F;
+    ReplayShelf Shelf({F.Path.string(), 10, 1 << 20});
+    std::string Error;
+    ASSERT_TRUE(Shelf.Open(Error)) << Error;
+    Metrics Counts;
+    ReplayIntake In(Shelf, Counts, nullptr);
+    // Strangers each begin the largest file and never finish it.
+    const auto First = ReplayUpload::Cut(1, 1, std::vector<uint8_t>(ReplayUpload::MaxFileSize, 1))[0];
+    const size_t Room = ReplayIntake::MaxPendingBytes / ReplayUpload::MaxFileSize;
+    for (PlayerId Who = 1; Who <= Room + 10; ++Who) {
+        In.Piece(Who, 1, 77, First.data(), First.size());
+    }
+    EXPECT_EQ(In.Pending(), Room);
+    EXPECT_EQ(Counts.Refusals["replay_busy"], 10u);
+    // Their room ends: the memory is free again, and a real match is kept.
+    In.RoomEnded(1);
+    EXPECT_EQ(In.Pending(), 0u);
+    Send(In, 1, 2, 1, Match(5, 100));
+    EXPECT_EQ(Shelf.Count(), 1u);
+}
+
 TEST(ReplayShelfTest, CountAndBytesAreBoundedOldestOutFirstAndAFolderIsTakenUpAgain) {
     Folder F;
     const size_t One = EncodeReplay(Match(0, 400)).size();
