@@ -56,8 +56,10 @@ bool SharedMatch::Tick() {
             Receive(In);
         }
     }
-    if (Net.LaterScreen(How.Screen)) {
-        Stop(Ends::Abandoned); // the other machine has gone on to a later screen
+    if (Net.LaterScreen(How.Screen) && LastTick < 0) {
+        // The other machine has gone on to a later screen. Once our last tick is confirmed, it
+        // has only gone on after its own ended, and what it said of that is on its way.
+        Stop(Ends::Abandoned);
     }
     TheyAreAway = TheyAreAway && Waiting && Ending == Ends::Playing;
     Net.Bear(TheyAreAway);
