@@ -239,34 +239,43 @@ TEST(OnlineSession, PlaysToTheEndWithIdenticalTracesOverAHeavilyLossyNetwork) {
     }
 }
 
+// The trace of a replay file made of what a machine confirmed: its line-up and both people's
+// inputs of every tick.
+std::vector<std::string> TraceOfItsReplay(const Machine &M) {
+    const Wire::Message &Setup = M.Net->Setup();
+    Typ_Replay Kept;
+    Kept.Origin = ReplayOrigin::Direct;
+    for (int I = 0; I < 4; ++I) {
+        Kept.Sides[I] = Setup.Sides[I];
+        Kept.Slots[I] = Setup.Slots[I];
+    }
+    Kept.People[0] = Setup.People[0];
+    Kept.People[1] = Setup.People[1];
+    Kept.Seeded = Setup.Seeded != 0;
+    Kept.Seed = Setup.Seed;
+    Kept.RandomPosition = Setup.Seed; // a seeded source starts at its seed
+    Kept.Inputs[0] = M.Inputs[0];
+    Kept.Inputs[1] = M.Inputs[1];
+    Kept.Ticks = uint32_t(M.Inputs[0].size());
+    Typ_Replay Read;
+    std::vector<std::string> Trace;
+    if (DecodeReplay(EncodeReplay(Kept), Read).Problem != ReplayProblem::None) {
+        return Trace;
+    }
+    StartReplay(Read);
+    for (int64_t Tick = 1; Tick <= int64_t(Read.Ticks); ++Tick) {
+        RunReplayTick(Read, Tick);
+        Trace.push_back(TraceLine(Tick));
+    }
+    return Trace;
+}
+
 TEST(OnlineSession, EachMachinesConfirmedInputsAreAReplayOfTheMatch) {
     TwoMachines Pair(7, Heavy);
     ASSERT_TRUE(Pair.Shake(4000));
     Pair.Play(400, 60000);
     for (Machine *M : {&Pair.Host, &Pair.Guest}) {
-        const Wire::Message &Setup = M->Net->Setup();
-        Typ_Replay Kept;
-        Kept.Origin = ReplayOrigin::Direct;
-        for (int I = 0; I < 4; ++I) {
-            Kept.Sides[I] = Setup.Sides[I];
-            Kept.Slots[I] = Setup.Slots[I];
-        }
-        Kept.People[0] = Setup.People[0];
-        Kept.People[1] = Setup.People[1];
-        Kept.Seeded = Setup.Seeded != 0;
-        Kept.Seed = Setup.Seed;
-        Kept.RandomPosition = Setup.Seed; // a seeded source starts at its seed
-        Kept.Inputs[0] = M->Inputs[0];
-        Kept.Inputs[1] = M->Inputs[1];
-        Kept.Ticks = uint32_t(M->Inputs[0].size());
-        Typ_Replay Read;
-        ASSERT_EQ(DecodeReplay(EncodeReplay(Kept), Read).Problem, ReplayProblem::None);
-        StartReplay(Read);
-        std::vector<std::string> Trace;
-        for (int64_t Tick = 1; Tick <= int64_t(Read.Ticks); ++Tick) {
-            RunReplayTick(Read, Tick);
-            Trace.push_back(TraceLine(Tick));
-        }
+        const std::vector<std::string> Trace = TraceOfItsReplay(*M);
         EXPECT_EQ(Trace.size(), 400u);
         EXPECT_TRUE(Trace == M->Trace) << (M == &Pair.Host ? "host" : "guest");
     }
@@ -318,7 +327,10 @@ TEST(OnlineSession, WhicheverLastTickComesFirstEndsTheMatchOnBoth) {
 // messages crawl (ENet's resends on a network that swelled its round trip). It keeps saying its
 // last tick unreliably, so the other machine hears it, confirms, and finishes: neither says the
 // connection was lost.
-TEST(OnlineSession, AMachineThatFinishedFirstLingersUntilTheOtherHasFinished) {
+// In the game the machine goes on to the next select screen instead, whose messages overtake the
+// last words of the match: the other machine still finishes the match, rather than taking it for
+// abandoned.
+void LingerAfterFinishing(bool GoOn) {
     TwoMachines Pair(10, LoopbackConditions{20, 5, 0.02, 0.02, 0});
     ASSERT_TRUE(Pair.Shake(4000));
     constexpr int64_t Last = 150;
@@ -336,6 +348,12 @@ TEST(OnlineSession, AMachineThatFinishedFirstLingersUntilTheOtherHasFinished) {
             }
             if (Pair.Network.Millis() >= NextLinger) {
                 NextLinger = Pair.Network.Millis() + 33;
+                if (GoOn) {
+                    Wire::Message Next;
+                    Next.Type = Wire::Kind::Inputs;
+                    Next.Screen = 2;
+                    Pair.Host.Net->Send(Next, false);
+                }
                 Pair.Host.Match->Linger();
             }
         }
@@ -345,6 +363,16 @@ TEST(OnlineSession, AMachineThatFinishedFirstLingersUntilTheOtherHasFinished) {
     EXPECT_EQ(Pair.Guest.Match->End(), SharedMatch::Ends::Finished) << Pair.Guest.Net->Why();
     EXPECT_EQ(Pair.Guest.Match->ConfirmedTicks(), Last);
     EXPECT_EQ(Pair.Host.Trace, Pair.Guest.Trace);
+    // The next screen's message is still there for it.
+    EXPECT_EQ(Pair.Guest.Net->LaterScreen(1), GoOn);
+}
+
+TEST(OnlineSession, AMachineThatFinishedFirstLingersUntilTheOtherHasFinished) {
+    LingerAfterFinishing(false);
+}
+
+TEST(OnlineSession, AMachineThatWentOnToItsNextScreenStillEndsTheMatchThere) {
+    LingerAfterFinishing(true);
 }
 
 namespace {
@@ -591,6 +619,9 @@ TEST(OnlineSession, APlayerWhosePageIsHiddenPausesBothAndIsWaitedForUntilSpace) 
     ASSERT_EQ(Host.Match->End(), SharedMatch::Ends::Finished);
     ASSERT_EQ(Guest.Match->End(), SharedMatch::Ends::Finished);
     EXPECT_EQ(Host.Trace, Guest.Trace);
+    // A match paused halfway is kept whole: its replay runs through the pause to the same end.
+    EXPECT_TRUE(TraceOfItsReplay(Host) == Host.Trace);
+    EXPECT_TRUE(TraceOfItsReplay(Guest) == Guest.Trace);
     // The pause once over, silence is a lost connection again.
     Pair.Network.Cut = true;
     Pair.Run(NetSession::SilenceMillis + 200);

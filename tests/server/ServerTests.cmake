@@ -20,3 +20,7 @@ set_tests_properties(HomesBehindRouters PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 4
 add_test(NAME KeptMatches COMMAND ${CMAKE_SOURCE_DIR}/tests/server/kept-matches.sh
                                   $<TARGET_FILE:zorbump-server> $<TARGET_FILE:zorbump-sim>)
 set_tests_properties(KeptMatches PROPERTIES TIMEOUT 120 RESOURCE_LOCK OnlinePlay)
+# The load generator plays a few matches through a real server on two threads.
+add_test(NAME LoadThroughServer COMMAND ${CMAKE_SOURCE_DIR}/tests/server/load-through-server.sh
+                                        $<TARGET_FILE:zorbump-server> $<TARGET_FILE:zorbump-load>)
+set_tests_properties(LoadThroughServer PROPERTIES TIMEOUT 60 RESOURCE_LOCK OnlinePlay)
