@@ -26,7 +26,8 @@ const char *ServerUsage() {
            "  --web DIR        serve the browser build's files from DIR\n"
            "  --max-players N  players connected at once (default 2000)\n"
            "  --per-address N  connections one address may hold (default 8)\n"
-           "  --cert FILE      the TLS certificate (PEM, with its chain): the TCP port speaks HTTPS and wss://\n"
+           "  --cert FILE      the TLS certificate (PEM, with its chain): the TCP port speaks HTTPS and "
+           "wss://\n"
            "  --key FILE       the certificate's private key (PEM); both or neither\n"
            "  --replays DIR    keep every finished match as a replay file in DIR, listed on GET /replays\n"
            "                   and served on GET /replays/ID\n"
@@ -87,8 +88,8 @@ bool ParseServerOptions(int Argc, const char *const *Argv, ServerOptions &Out, s
             Error =
                 HasValue || Arg.rfind("--", 0) != 0 ? "unknown option " + Arg : "missing value for " + Arg;
             if (Arg != "--port" && Arg != "--listen" && Arg != "--web" && Arg != "--max-players" &&
-                Arg != "--per-address" && Arg != "--cert" && Arg != "--key" &&
-                Arg != "--replays" && Arg != "--replays-count" && Arg != "--replays-size") {
+                Arg != "--per-address" && Arg != "--cert" && Arg != "--key" && Arg != "--replays" &&
+                Arg != "--replays-count" && Arg != "--replays-size") {
                 Error = "unknown option " + Arg;
             }
             return false;

@@ -2,7 +2,8 @@
 
 #include "net/ReplayUpload.h"
 
-void ReplayIntake::Piece(PlayerId From, uint32_t Session, uint32_t Fingerprint, const uint8_t *Bytes, size_t Size) {
+void ReplayIntake::Piece(PlayerId From, uint32_t Session, uint32_t Fingerprint, const uint8_t *Bytes,
+                         size_t Size) {
     ReplayUpload::Piece P;
     if (!ReplayUpload::Read(Bytes, Size, P) || P.Session != Session) {
         Counts.Refuse("replay");

@@ -17,8 +17,10 @@
 class ReplayIntake : public Lobby::Keeper {
   public:
     // Log: one line per kept match or failure to write (nothing in tests).
-    ReplayIntake(ReplayShelf &Shelf, Metrics &Counts, std::FILE *Log) : Shelf(Shelf), Counts(Counts), Log(Log) {}
-    void Piece(PlayerId From, uint32_t Session, uint32_t Fingerprint, const uint8_t *Bytes, size_t Size) override;
+    ReplayIntake(ReplayShelf &Shelf, Metrics &Counts, std::FILE *Log)
+        : Shelf(Shelf), Counts(Counts), Log(Log) {}
+    void Piece(PlayerId From, uint32_t Session, uint32_t Fingerprint, const uint8_t *Bytes,
+               size_t Size) override;
     void RoomEnded(uint32_t Session) override;
     size_t Pending() const { return Arriving.size(); }
     // The bytes of unfinished files the server holds at most, whoever sends them: files beyond it
@@ -38,7 +40,7 @@ class ReplayIntake : public Lobby::Keeper {
     ReplayShelf &Shelf;
     Metrics &Counts;
     std::FILE *Log;
-    std::map<PlayerId, Upload> Arriving; // one file at a time per player
-    size_t PendingBytes = 0;             // their files' whole lengths
+    std::map<PlayerId, Upload> Arriving;              // one file at a time per player
+    size_t PendingBytes = 0;                          // their files' whole lengths
     std::set<std::pair<uint32_t, uint16_t>> Finished; // the matches of rooms still open already kept
 };

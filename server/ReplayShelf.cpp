@@ -27,8 +27,9 @@ std::string DateText(int64_t Date) {
 ReplayShelf::ReplayShelf(const Settings &Chosen) : Chosen(Chosen), Random(std::random_device{}()) {}
 
 bool ReplayShelf::ValidId(const std::string &Id) {
-    return Id.size() == 16 &&
-           std::all_of(Id.begin(), Id.end(), [](char C) { return (C >= '0' && C <= '9') || (C >= 'a' && C <= 'f'); });
+    return Id.size() == 16 && std::all_of(Id.begin(), Id.end(), [](char C) {
+               return (C >= '0' && C <= '9') || (C >= 'a' && C <= 'f');
+           });
 }
 
 ReplayShelf::Entry ReplayShelf::EntryOf(const std::string &Id, const Typ_Replay &Replay, uint64_t Size) {
@@ -68,8 +69,9 @@ bool ReplayShelf::Open(std::string &Error) {
         Error = "cannot read the folder for replays " + Chosen.Dir + " (" + E.message() + ")";
         return false;
     }
-    std::sort(Found.begin(), Found.end(),
-              [](const Entry &A, const Entry &B) { return A.Date != B.Date ? A.Date < B.Date : A.Id < B.Id; });
+    std::sort(Found.begin(), Found.end(), [](const Entry &A, const Entry &B) {
+        return A.Date != B.Date ? A.Date < B.Date : A.Id < B.Id;
+    });
     for (Entry &Each : Found) {
         Total += Each.Size;
         Kept.push_back(std::move(Each));
@@ -78,7 +80,8 @@ bool ReplayShelf::Open(std::string &Error) {
     return true;
 }
 
-std::string ReplayShelf::Keep(const std::vector<uint8_t> &File, const Typ_Replay &Replay, std::string &Error) {
+std::string ReplayShelf::Keep(const std::vector<uint8_t> &File, const Typ_Replay &Replay,
+                              std::string &Error) {
     std::string Id;
     do {
         char Text[17];

@@ -102,8 +102,9 @@ bool Server::Start(std::string &Error) {
     Say("listening on " + (Chosen.Listen.empty() ? std::string("every interface") : Chosen.Listen) +
         ", UDP and TCP port " + std::to_string(Bound) + (Tls ? " (HTTPS and wss://)" : "") +
         (Chosen.WebRoot.empty() ? "" : ", serving " + Chosen.WebRoot) +
-        (Shelf ? ", keeping matches in " + Chosen.ReplaysDir + " (" + std::to_string(Shelf->Count()) + " there)"
-               : ""));
+        (Shelf
+             ? ", keeping matches in " + Chosen.ReplaysDir + " (" + std::to_string(Shelf->Count()) + " there)"
+             : ""));
     Tick();
     return true;
 }

@@ -9,5 +9,5 @@
 
 // The context every TLS connection of the server shares; null with Error set when the files will
 // not do.
-std::unique_ptr<boost::asio::ssl::context> MakeTlsContext(const std::string &CertFile, const std::string &KeyFile,
-                                                          std::string &Error);
+std::unique_ptr<boost::asio::ssl::context> MakeTlsContext(const std::string &CertFile,
+                                                          const std::string &KeyFile, std::string &Error);

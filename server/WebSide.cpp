@@ -38,7 +38,8 @@ class WsPlayer {
 
 namespace {
 
-template <class Stream> class WsPlayerOn : public WsPlayer, public std::enable_shared_from_this<WsPlayerOn<Stream>> {
+template <class Stream>
+class WsPlayerOn : public WsPlayer, public std::enable_shared_from_this<WsPlayerOn<Stream>> {
   public:
     WsPlayerOn(WebSide &Side, Stream Moved, std::string Address)
         : Side(Side), Ws(std::move(Moved)), Address(std::move(Address)) {}
@@ -115,17 +116,18 @@ template <class Stream> class WsPlayerOn : public WsPlayer, public std::enable_s
     }
 
     void Write() {
-        Ws.async_write(asio::buffer(Queue.front()), [Self = this->shared_from_this()](beast::error_code E, size_t) {
-            if (E) {
-                return; // the read that is pending ends too, and says the player is gone
-            }
-            Self->Queue.pop_front();
-            if (!Self->Queue.empty()) {
-                Self->Write();
-            } else if (Self->Closing) {
-                Self->Goodbye();
-            }
-        });
+        Ws.async_write(asio::buffer(Queue.front()),
+                       [Self = this->shared_from_this()](beast::error_code E, size_t) {
+                           if (E) {
+                               return; // the read that is pending ends too, and says the player is gone
+                           }
+                           Self->Queue.pop_front();
+                           if (!Self->Queue.empty()) {
+                               Self->Write();
+                           } else if (Self->Closing) {
+                               Self->Goodbye();
+                           }
+                       });
     }
 
     void Goodbye() {
@@ -133,7 +135,8 @@ template <class Stream> class WsPlayerOn : public WsPlayer, public std::enable_s
             return;
         }
         SaidGoodbye = true;
-        Ws.async_close(websocket::close_code::normal, [Self = this->shared_from_this()](beast::error_code) {});
+        Ws.async_close(websocket::close_code::normal,
+                       [Self = this->shared_from_this()](beast::error_code) {});
     }
 
     void Ended() {
@@ -174,16 +177,15 @@ template <class Stream> class HttpClient : public std::enable_shared_from_this<H
     void Start() {
         if constexpr (std::is_same_v<Stream, TlsStream>) {
             beast::get_lowest_layer(Link).expires_after(Side.Chosen.RequestTime);
-            Link.async_handshake(asio::ssl::stream_base::server,
-                                    [Self = this->shared_from_this()](beast::error_code E) {
-                                        if (E) {
-                                            Self->Side.Counts.Refuse(E == beast::error::timeout ? "slow_request"
-                                                                                                : "tls_handshake");
-                                            Self->Shut();
-                                            return;
-                                        }
-                                        Self->Read();
-                                    });
+            Link.async_handshake(asio::ssl::stream_base::server, [Self = this->shared_from_this()](
+                                                                     beast::error_code E) {
+                if (E) {
+                    Self->Side.Counts.Refuse(E == beast::error::timeout ? "slow_request" : "tls_handshake");
+                    Self->Shut();
+                    return;
+                }
+                Self->Read();
+            });
         } else {
             Read();
         }
@@ -200,20 +202,21 @@ template <class Stream> class HttpClient : public std::enable_shared_from_this<H
         Parser->header_limit(uint32_t(Side.Chosen.HeaderLimit));
         Parser->body_limit(0); // nothing the server takes has a body
         beast::get_lowest_layer(Link).expires_after(Side.Chosen.RequestTime);
-        http::async_read(Link, Buffer, *Parser, [Self = this->shared_from_this()](beast::error_code E, size_t) {
-            if (E) {
-                if (E != http::error::end_of_stream && E != beast::error::timeout && E != asio::error::eof &&
-                    E != asio::ssl::error::stream_truncated) {
-                    Self->Side.Counts.Refuse("bad_request");
-                }
-                if (E == beast::error::timeout) {
-                    Self->Side.Counts.Refuse("slow_request");
-                }
-                Self->Shut();
-                return;
-            }
-            Self->Handle(Self->Parser->release());
-        });
+        http::async_read(Link, Buffer, *Parser,
+                         [Self = this->shared_from_this()](beast::error_code E, size_t) {
+                             if (E) {
+                                 if (E != http::error::end_of_stream && E != beast::error::timeout &&
+                                     E != asio::error::eof && E != asio::ssl::error::stream_truncated) {
+                                     Self->Side.Counts.Refuse("bad_request");
+                                 }
+                                 if (E == beast::error::timeout) {
+                                     Self->Side.Counts.Refuse("slow_request");
+                                 }
+                                 Self->Shut();
+                                 return;
+                             }
+                             Self->Handle(Self->Parser->release());
+                         });
     }
 
     void Handle(http::request<http::empty_body> Request) {
@@ -285,8 +288,8 @@ template <class Stream> class HttpClient : public std::enable_shared_from_this<H
         File(Request, Path, StaticFiles::ContentType(Path), StaticFiles::CacheControl(Path));
     }
 
-    void File(const http::request<http::empty_body> &Request, const std::string &Path, const std::string &Type,
-              const std::string &Caching) {
+    void File(const http::request<http::empty_body> &Request, const std::string &Path,
+              const std::string &Type, const std::string &Caching) {
         struct stat Info;
         if (Path.empty() || stat(Path.c_str(), &Info) != 0 || !S_ISREG(Info.st_mode)) {
             Reply(Request.version(), Request.keep_alive(), http::status::not_found, "text/plain",
@@ -408,8 +411,8 @@ void WebSide::Accept() {
                         *this, TlsStream(beast::tcp_stream(std::move(Socket)), *Tls), Address)
                         ->Start();
                 } else {
-                    std::make_shared<HttpClient<beast::tcp_stream>>(*this, beast::tcp_stream(std::move(Socket)),
-                                                                    Address)
+                    std::make_shared<HttpClient<beast::tcp_stream>>(
+                        *this, beast::tcp_stream(std::move(Socket)), Address)
                         ->Start();
                 }
             }

@@ -1,5 +1,5 @@
-#include "net/ReplayUpload.h"
 #include "net/RelayTransport.h"
+#include "net/ReplayUpload.h"
 
 RelayTransport::RelayTransport(std::unique_ptr<Transport> ToServer, const Meeting::Message &Ask,
                                std::string ServerName)

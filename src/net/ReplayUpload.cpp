@@ -48,8 +48,8 @@ std::vector<std::vector<uint8_t>> Cut(uint32_t Session, uint16_t Screen, const s
 }
 
 bool Read(const uint8_t *Bytes, size_t Size, Piece &Out) {
-    if (Bytes == nullptr || Size <= HeaderSize || Size > Meeting::MaxMessageSize || Get(Bytes, 2) != Meeting::Magic ||
-        Bytes[2] != Meeting::Version || Bytes[3] != Kind) {
+    if (Bytes == nullptr || Size <= HeaderSize || Size > Meeting::MaxMessageSize ||
+        Get(Bytes, 2) != Meeting::Magic || Bytes[2] != Meeting::Version || Bytes[3] != Kind) {
         return false;
     }
     Piece P;

@@ -298,7 +298,8 @@ void OnlineSession::KeepMatch() {
     }
     std::string Path, Error;
     if (!RecordDir.empty() && !KeepReplayInFolder(RecordDir, Kept, Path, Error)) {
-        std::fprintf(stderr, "Zorbump: cannot keep the match in '%s': %s\n", RecordDir.c_str(), Error.c_str());
+        std::fprintf(stderr, "Zorbump: cannot keep the match in '%s': %s\n", RecordDir.c_str(),
+                     Error.c_str());
     }
 }
 

@@ -92,7 +92,8 @@ TEST(ReplayShelfTest, PiecesMakeAFileKeptOncePerMatchFromTheRightBuildOnly) {
     const std::string Listed = Shelf.List();
     const std::string Id = Listed.substr(Listed.find("\"id\":\"") + 6, 16);
     std::ifstream Kept(Shelf.PathOf(Id), std::ios::binary);
-    const std::vector<uint8_t> Bytes((std::istreambuf_iterator<char>(Kept)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> Bytes((std::istreambuf_iterator<char>(Kept)),
+                                     std::istreambuf_iterator<char>());
     EXPECT_EQ(Bytes, EncodeReplay(Match(1001, 50)));
 }
 
@@ -151,8 +152,9 @@ TEST(ReplayShelfTest, CountAndBytesAreBoundedOldestOutFirstAndAFolderIsTakenUpAg
 }
 
 TEST(ReplayShelfTest, OnlySixteenHexDigitsAreAnId) {
-    for (const char *Bad : {"", "0123456789ABCDEF", "0123456789abcde", "0123456789abcdef0", "../../etc/passwd",
-                            "0123456789abcde/", "0123456789abcdeg", "%2e%2e%2f456789ab"}) {
+    for (const char *Bad :
+         {"", "0123456789ABCDEF", "0123456789abcde", "0123456789abcdef0", "../../etc/passwd",
+          "0123456789abcde/", "0123456789abcdeg", "%2e%2e%2f456789ab"}) {
         EXPECT_FALSE(ReplayShelf::ValidId(Bad)) << Bad;
     }
     EXPECT_TRUE(ReplayShelf::ValidId("0123456789abcdef"));

@@ -29,8 +29,9 @@ struct Certificates {
         Key = (Dir / "key.pem").string();
         OtherKey = (Dir / "other.pem").string();
         const std::string Made =
-            "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=localhost -keyout " + Key + " -out " +
-            Cert + " >/dev/null 2>&1 && openssl genpkey -algorithm RSA -out " + OtherKey + " >/dev/null 2>&1";
+            "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=localhost -keyout " + Key +
+            " -out " + Cert + " >/dev/null 2>&1 && openssl genpkey -algorithm RSA -out " + OtherKey +
+            " >/dev/null 2>&1";
         Ok = std::system(Made.c_str()) == 0;
     }
     ~Certificates() { fs::remove_all(Dir); }
@@ -197,12 +198,10 @@ TEST(TlsTest, CertificatesAndKeysThatWillNotDoAreRefusedAtStart) {
     struct Case {
         std::string Cert, Key, Says;
     };
-    for (const Case &K : {Case{Missing, C.Key, "cannot read the certificate"},
-                          Case{C.Cert, Missing, "cannot read the key"},
-                          Case{Garbage, C.Key, "not a usable certificate"},
-                          Case{C.Cert, Garbage, "not a usable private key"},
-                          Case{C.Key, C.Key, "not a usable certificate"},
-                          Case{C.Cert, C.OtherKey, "key"}}) {
+    for (const Case &K :
+         {Case{Missing, C.Key, "cannot read the certificate"}, Case{C.Cert, Missing, "cannot read the key"},
+          Case{Garbage, C.Key, "not a usable certificate"}, Case{C.Cert, Garbage, "not a usable private key"},
+          Case{C.Key, C.Key, "not a usable certificate"}, Case{C.Cert, C.OtherKey, "key"}}) {
         ServerOptions O;
         O.Port = 0;
         O.CertFile = K.Cert;
