@@ -9,6 +9,7 @@
 #include "net/Links.h"
 #include "net/Meeting.h"
 #include "net/RelayTransport.h"
+#include "online/FrmMeet.h"
 #include "online/FrmOnline.h"
 #include "platform/Keyboard.h"
 #include "platform/Toolkit.h"
@@ -185,6 +186,33 @@ std::unique_ptr<RelayTransport> OnlineSession::Meet(const std::string &Place) {
     }
     Relay->Close(); // given up, or the program is ending
     return nullptr;
+}
+
+// A new session through the known server, the way the online window chose; the last one, if any,
+// has ended and said why.
+bool OnlineSession::ChooseOnline() {
+    const MeetRequest Wanted = ChooseMeeting(Options.Address + ":" + std::to_string(Options.Port));
+    using Meets = SessionOptions::Meets;
+    switch (Wanted.Choice) {
+    case MeetChoice::Quick:
+        Options.Meet = Meets::Quick;
+        break;
+    case MeetChoice::NewRoom:
+        Options.Meet = Meets::NewRoom;
+        break;
+    case MeetChoice::JoinRoom:
+        Options.Meet = Meets::JoinRoom;
+        break;
+    default:
+        return false;
+    }
+    if (ProgramEnding() || Active()) {
+        return false;
+    }
+    Options.Role = SessionOptions::Roles::ThroughServer;
+    Options.Room = Wanted.Code;
+    Started = false;
+    return true;
 }
 
 bool OnlineSession::PrepareMatch() {

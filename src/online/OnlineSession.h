@@ -31,6 +31,8 @@ class OnlineSession final : public OnlineFlow {
 
     // Also once it has ended, until it has said why.
     bool Active() const override { return !Started || Net != nullptr || !Notice.empty(); }
+    bool ServerKnown() const override { return Options.ServerKnown; }
+    bool ChooseOnline() override;
     bool PrepareMatch() override;
     void BeginMatch() override;
     bool MatchTick() override;

@@ -61,7 +61,7 @@ void Dispatch(const ToolkitEvent &Event) {
             break;
         }
         if (Target->Visible() && TakesInput(Target)) {
-            const int16_t KeyCode = Target->PadKey(Event.KeyCode);
+            const int16_t KeyCode = Target->PadKey(Event.KeyCode, Event.Pad);
             if (KeyCode != 0) {
                 Target->DeliverKey(KeyCode);
             }

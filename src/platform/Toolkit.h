@@ -231,7 +231,12 @@ class Form {
         PadStart = StartKey;
         PadFace = FaceKey;
     }
-    int16_t PadKey(int16_t KeyCode) const;
+    // A controller's directions mean themselves to this window (VK_GAMEPAD_DPAD_UP...), not the
+    // person's keys they stand for in a match, and its face buttons only the face key: a window
+    // where letters are typed cannot take a pushed d-pad for a typed Y.
+    void SetPadDirections(bool Own) { PadDirections = Own; }
+    // The key a press means to this window; FromPad when a controller made it.
+    int16_t PadKey(int16_t KeyCode, bool FromPad = false) const;
     uint32_t WindowId() const { return Id; }
     void DeliverKey(int16_t KeyCode);
     void DeliverMouseDown(int32_t X, int32_t Y);
@@ -266,4 +271,5 @@ class Form {
     Label *PressedLabel = nullptr;
     int16_t PadStart = 0x0D; // Enter
     int16_t PadFace = 0;
+    bool PadDirections = false;
 };
