@@ -5,12 +5,15 @@
 #   says its code, the other chooses JOIN ROOM and types the code; both reach the shared select
 #   screen and play into a match;
 # - one game quits: the other says "the other player left" and shows its title, where ONLINE opens
-#   the online window again; a QUICK MATCH with nobody else waits, and Escape gives up to the title.
-# Usage: tests/meet-xvfb.sh GAME SERVER
+#   the online window again; a QUICK MATCH with nobody else waits, and Escape gives up to the title;
+# - a game joins the room a headless zorbump-sim opened and plays the tool's line-up at once (the
+#   tool has no select screen); the tool joining a game's room says why it cannot play it.
+# Usage: tests/meet-xvfb.sh GAME SERVER SIM
 set -u
-[ "$#" -eq 2 ] || { echo "usage: meet-xvfb.sh GAME SERVER"; exit 2; }
+[ "$#" -eq 3 ] || { echo "usage: meet-xvfb.sh GAME SERVER SIM"; exit 2; }
 game=$1
 server=$2
+sim=$3
 for tool in Xvfb xdotool xwd; do
   if ! command -v "$tool" >/dev/null; then
     echo "SKIP: $tool is not installed (scripts/install-deps test installs it)"
@@ -28,6 +31,13 @@ cleanup() {
 trap cleanup EXIT
 fail() {
   echo "FAIL: $*"
+  for display in "$A" "$B"; do
+    echo "  windows on $display:" $(on "$display" xdotool search --onlyvisible --name Zorbump 2>/dev/null |
+      while read -r w; do echo "$(on "$display" xdotool getwindowname "$w")/$(on "$display" xdotool getwindowgeometry "$w" | sed -n 's/.*Geometry: //p')"; done)
+  done
+  [ -n "${MEET_SHOTS:-}" ] && for display in "$A" "$B"; do
+    on "$display" xwd -silent -root >"$MEET_SHOTS/screen-${display#:}.xwd" 2>/dev/null
+  done
   for log in "$work"/*.log; do
     [ -s "$log" ] && sed "s/^/  $(basename "$log" .log): /" "$log" | tail -n 10
   done
@@ -58,9 +68,11 @@ key() { # key DISPLAY KEY...: one key at a time, as a player presses them
     sleep 0.1
   done
 }
+# await_focus DISPLAY WINDOW: the window has the keyboard, and the game has had a moment to learn
+# it (a key the game's toolkit receives before then belongs to no window and goes nowhere).
 await_focus() {
   for _ in $(seq 100); do
-    [ "$(on "$1" xdotool getwindowfocus 2>/dev/null)" = "$2" ] && return 0
+    [ "$(on "$1" xdotool getwindowfocus 2>/dev/null)" = "$2" ] && { sleep 0.3; return 0; }
     sleep 0.05
   done
   return 1
@@ -79,6 +91,14 @@ await_new() {
   return 1
 }
 picture() { on "$1" xwd -silent -id "$2" 2>/dev/null | tail -c +200 | md5sum; }
+# await_count NAME TEXT N SECONDS: waits for the Nth line of the log with TEXT.
+await_count() {
+  for _ in $(seq $(($4 * 20))); do
+    [ "$(grep -c "$2" "$work/$1.log" 2>/dev/null)" -ge "$3" ] && return 0
+    sleep 0.05
+  done
+  return 1
+}
 await_log() { # await_log NAME TEXT SECONDS
   for _ in $(seq $(($3 * 20))); do
     grep -q "$2" "$work/$1.log" 2>/dev/null && return 0
@@ -149,8 +169,9 @@ echo "ok: the two play a match through the server"
 
 # The friend quits: the host is told and shows its title, where ONLINE works again.
 kill "$second"
-await_log a "the other player left\|connection lost" 8 || fail "the host was not told that the friend left"
-key "$A" Return
+await_count a "the other player left\|connection lost" 1 8 || fail "the host was not told that the friend left"
+# Escape takes the notice away, and does nothing on the title.
+key "$A" Escape
 meet_a=$(online_window "$A") || fail "ONLINE did not open the online window again after the session"
 await_focus "$A" "$meet_a" || fail "the online window did not take the keyboard again"
 key "$A" Return
@@ -161,3 +182,36 @@ key "$A" Escape
 await_window_on "$A" Zorbump 256x239 >/dev/null || fail "Escape while waiting did not bring the title"
 kill -0 "$first" || fail "the game ended after giving up"
 echo "ok: after the session ONLINE opens the online window again, and Escape gives a quick match up"
+
+# A room the tool opens: the game joins it and plays the tool's line-up without a select screen.
+"$sim" --server "127.0.0.1:$port" --new-room --ticks 150 --trace >"$work/tool.out" 2>"$work/tool.log" &
+tool=$!
+await_log tool "^room [A-Z]\{4\}$" 10 || fail "the tool opened no room"
+code=$(awk '/^room /{print $2; exit}' "$work/tool.log")
+meet_a=$(online_window "$A") || fail "ONLINE did not open the online window for the tool's room"
+await_focus "$A" "$meet_a" || fail "the online window did not take the keyboard for the tool's room"
+key "$A" n n Return
+entry=$(await_new "$A" 256x239 "$meet_a") || fail "JOIN ROOM did not ask for the tool's code"
+await_focus "$A" "$entry" || fail "the code window did not take the keyboard for the tool's room"
+# shellcheck disable=SC2086
+key "$A" $(echo "$code" | tr 'A-Z' 'a-z' | sed 's/./& /g') Return
+await_window_on "$A" ZorbumpX 480x360 >/dev/null || fail "the game did not start the tool's match"
+for _ in $(seq 200); do kill -0 "$tool" 2>/dev/null || break; sleep 0.05; done
+wait "$tool" || fail "the tool's match with the game failed"
+[ "$(wc -l <"$work/tool.out")" -ge 151 ] || fail "the tool's trace is short: $(wc -l <"$work/tool.out") lines"
+await_count a "the other player left\|connection lost" 2 8 || fail "the game did not say that the tool left after its ticks"
+echo "ok: a game joins a room zorbump-sim opened and plays the tool's line-up"
+
+# A room the game opens: the tool, which has no select screen, says so and leaves.
+key "$A" Escape
+meet_a=$(online_window "$A") || fail "ONLINE did not open the online window for a room of the game's"
+await_focus "$A" "$meet_a" || fail "the online window did not take the keyboard for a room"
+before=$(grep -c "room [A-Z]" "$work/a.log")
+key "$A" n Return
+for _ in $(seq 200); do [ "$(grep -c "room [A-Z]" "$work/a.log")" -gt "$before" ] && break; sleep 0.05; done
+code=$(sed -n 's/^Zorbump: room \([A-Z]\{4\}\).*/\1/p' "$work/a.log" | tail -n1)
+"$sim" --server "127.0.0.1:$port" --room "$code" --ticks 150 >/dev/null 2>"$work/toolguest.log"
+[ $? -eq 1 ] && grep -q "select screen" "$work/toolguest.log" || fail "the tool in a game's room did not say why it cannot play"
+await_count a "the other player left\|connection lost" 3 8 || fail "the game was not told that the tool left its room"
+kill -0 "$first" || fail "the game ended when the tool left its room"
+echo "ok: zorbump-sim in a room the game opened says why it cannot play there"

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "assets/Designs.h"
+#include "match/Lineup.h"
 #include "match/Match.h"
 #include "match/Trace.h"
 #include "net/Links.h"
@@ -86,6 +87,9 @@ void OnlineSession::Start() {
     // The session's number, on every message after the handshake: a stray datagram of an earlier
     // session is not taken for one of this.
     Welcome.Session = uint32_t(std::chrono::steady_clock::now().time_since_epoch().count()) | 1u;
+    // Our line-up is chosen on the select screen both machines share.
+    Welcome.Seeded = 0;
+    Welcome.Seed = Wire::SelectScreenSeed;
     uint64_t Since = StartMillis();
     std::string Line;
     if (Options.Role == SessionOptions::Roles::ThroughServer) {
@@ -225,7 +229,8 @@ bool OnlineSession::PrepareMatch() {
     } else if (Match != nullptr) {
         Screen = uint16_t(Screen + 1);
     }
-    if (!Over()) {
+    Given = !Over() && Screen == 0 && LineupGiven();
+    if (!Over() && !Given) {
         // The shared select screen, its inputs taken from now on, also while a notice is read.
         Match.reset();
         Select = std::make_unique<SharedSelect>(*Net, Screen, Local());
@@ -238,7 +243,7 @@ bool OnlineSession::PrepareMatch() {
     if (ProgramEnding() || Over()) {
         return false;
     }
-    const bool Chosen = Select->Run();
+    const bool Chosen = Given || Select->Run();
     Select.reset();
     if (!Chosen) {
         // The session or the program ended while the select screen was up.
@@ -279,12 +284,37 @@ void OnlineSession::SayNotice() {
     }
 }
 
+bool OnlineSession::LineupGiven() const {
+    const Wire::Message &Setup = Net->Setup();
+    return Setup.Seeded != 0 || Setup.Seed != Wire::SelectScreenSeed;
+}
+
 void OnlineSession::BeginMatch() {
     KeepMatch();
+    const ReplayOrigin Origin = Relay != nullptr ? ReplayOrigin::Server : ReplayOrigin::Direct;
+    if (Given) {
+        // The host's line-up, both people driven from the two machines, as zorbump-sim plays it.
+        const Wire::Message &Setup = Net->Setup();
+        int Sides[4], Slots[4];
+        for (int Index = 0; Index < 4; ++Index) {
+            Sides[Index] = Setup.Sides[Index];
+            Slots[Index] = Setup.Slots[Index];
+        }
+        const int People[2] = {Setup.People[0], Setup.People[1]};
+        StartLineup(Sides, Slots, People, Setup.Seeded != 0, Setup.Seed);
+        if (!RecordDir.empty()) {
+            Recorder.Begin(Origin, Sides, Slots, People, Setup.Seeded != 0, Setup.Seed);
+        }
+        Match->BeginAsStarted();
+        if (TraceSink) {
+            TraceSink(TraceLine(0));
+        }
+        return;
+    }
     // The line-up before the match starts (starting moves everyone up one position); the random
     // source once the match has taken its own point of the sequence.
     if (!RecordDir.empty()) {
-        Recorder.BeginFromRecords(Relay != nullptr ? ReplayOrigin::Server : ReplayOrigin::Direct);
+        Recorder.BeginFromRecords(Origin);
     }
     Match->Begin();
     if (TraceSink) {
