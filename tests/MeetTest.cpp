@@ -161,6 +161,17 @@ TEST_F(WindowTest, AControllerTurnsMovesAndConfirmsWithoutTypingItsKeysLetters) 
     EXPECT_EQ(Window.Code, "CZAY");
 }
 
+// M is the sound's everywhere else; in a code it is a letter like any other.
+TEST_F(WindowTest, TheProgramsOwnLetterKeysAreTypedInTheCodeWindow) {
+    SetKeyListener([](int16_t Key) { return Key == VK_M; });
+    Frm_Code Window("JOIN ROOM");
+    Run.Screen.At(10, [&] { Keys({VK_M, 'K', VK_M, VK_M, VK_RETURN}); });
+    Window.ShowModal();
+    SetKeyListener(nullptr);
+    EXPECT_FALSE(Run.Screen.Stalled());
+    EXPECT_EQ(Window.Code, "MKMM");
+}
+
 TEST_F(WindowTest, EscapeOrAControllersBackLeavesTheCodeWindowWithoutACode) {
     Run.Screen.At(10, [&] { Keys({'A', 'B', VK_ESCAPE}); });
     EXPECT_EQ(AskRoomCode("JOIN ROOM"), "");

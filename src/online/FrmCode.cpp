@@ -9,10 +9,10 @@ Frm_Code::Frm_Code(const std::string &Heading)
     : Form(CodeDesign.Caption, CodeDesign.Width, CodeDesign.Height), Lbl_Heading(*this, CodeHeadingDesign) {
     DressWindow(*this);
     SetPicture(&GetPictures().Title);
-    // A controller has no letters: its d-pad turns and moves them, its face button or Start takes
-    // the code, its Back gives up.
+    // Every letter is typed here, M too. A controller has no letters: its d-pad turns and moves
+    // them, its face button or Start takes the code, its Back gives up.
     SetPadKeys(VK_RETURN, VK_RETURN);
-    SetPadDirections(true);
+    SetTyping(true);
     Lbl_Heading.SetCaption(Heading);
     for (const LabelDesign &Design : CodeLetterDesigns) {
         Letters.push_back(std::make_unique<Label>(*this, Design));

@@ -56,7 +56,7 @@ void Dispatch(const ToolkitEvent &Event) {
             break;
         }
         KeptKey = 0;
-        if (HeardKeys != nullptr && HeardKeys(Event.KeyCode)) {
+        if (HeardKeys != nullptr && !Target->Typing() && HeardKeys(Event.KeyCode)) {
             KeptKey = Event.KeyCode;
             break;
         }

@@ -336,7 +336,7 @@ Label *Form::LabelAt(int32_t X, int32_t Y) const {
 }
 
 int16_t Form::PadKey(int16_t KeyCode, bool FromPad) const {
-    if (FromPad && PadDirections) {
+    if (FromPad && TypesLetters) {
         const int16_t Own = PadDirection(KeyCode);
         if (Own != KeyCode) {
             return Own;
