@@ -45,6 +45,7 @@ test:
 	tests/web/run-web-tests build-web build
 	tests/web/run-online-web-tests build-web build
 	tests/web/run-replay-web-tests build-web build
+	tests/web/run-meet-web-tests build-web build
 	$(MAKE) windows-test
 	tests/nothing-left-running
 

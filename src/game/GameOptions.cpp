@@ -4,14 +4,18 @@
 #include <cstring>
 
 const char *const GameUsage =
-    "Usage: zorbump [--scale N] [--fullscreen] [--host [PORT] | --join HOST[:PORT]] [--delay N]\n"
-    "               [--record DIR] [--replay FILE [--tick N]] [--help]\n"
+    "Usage: zorbump [--scale N] [--fullscreen] [--host [PORT] | --join HOST[:PORT] |\n"
+    "               --server HOST[:PORT]] [--delay N] [--record DIR] [--replay FILE [--tick N]]\n"
+    "               [--help]\n"
     "  --scale N     show every window N times its size (1 to 8); without it the\n"
     "                largest whole scale that fits the screen\n"
     "  --fullscreen  start in full screen (F11 or Alt+Enter toggles it while playing)\n"
     "  --host [PORT] play online: wait for the other player on UDP PORT (default 24680)\n"
     "  --join HOST[:PORT]\n"
     "                play online: join the game hosted at HOST (port 24680 unless given)\n"
+    "  --server HOST[:PORT]\n"
+    "                meet players through the zorbump-server at HOST (port 24680 unless\n"
+    "                given): the title gains ONLINE, for a quick match or a friend's room\n"
     "  --delay N     online, hold every key of yours N ticks before it plays (0 to 3,\n"
     "                default 0); a little delay means fewer corrections on a slow line\n"
     "  --record DIR  keep every match played as a replay file in DIR, named by the\n"
@@ -71,7 +75,7 @@ bool ReadAddress(const char *Text, SessionOptions &Online) {
 } // namespace
 
 bool ParseGameOptions(int Count, const char *const *Arguments, GameOptions &Options, std::string &Error) {
-    int Roles = 0; // 1 host, 2 join
+    int Roles = 0; // 1 host, 2 join, 4 server
     bool DelayGiven = false;
     for (int Index = 1; Index < Count; ++Index) {
         const std::string Argument = Arguments[Index];
@@ -108,6 +112,14 @@ bool ParseGameOptions(int Count, const char *const *Arguments, GameOptions &Opti
             }
             Roles |= 2;
             Options.Online.Role = SessionOptions::Roles::Guest;
+        } else if (Argument == "--server") {
+            const char *Value = Index + 1 < Count ? Arguments[++Index] : nullptr;
+            if (!ReadAddress(Value, Options.Online)) {
+                Error = "--server needs HOST or HOST:PORT, with a port from 1 to 65535";
+                return false;
+            }
+            Roles |= 4;
+            Options.Online.ServerKnown = true;
         } else if (Argument == "--delay") {
             const char *Value = Index + 1 < Count ? Arguments[++Index] : nullptr;
             int Delay = 0;
@@ -141,16 +153,20 @@ bool ParseGameOptions(int Count, const char *const *Arguments, GameOptions &Opti
         Error = "--host and --join cannot go together";
         return false;
     }
+    if ((Roles & 4) != 0 && Roles != 4) {
+        Error = "--server goes with neither --host nor --join";
+        return false;
+    }
     if (Options.ReplayTick >= 0 && Options.ReplayPath.empty()) {
         Error = "--tick goes with --replay";
         return false;
     }
     if (!Options.ReplayPath.empty() && (Roles != 0 || !Options.RecordDir.empty())) {
-        Error = "--replay watches a kept match: it goes with none of --host, --join, --record";
+        Error = "--replay watches a kept match: it goes with none of --host, --join, --server, --record";
         return false;
     }
     if (DelayGiven && Roles == 0) {
-        Error = "--delay is for online play, with --host or --join";
+        Error = "--delay is for online play, with --host, --join or --server";
         return false;
     }
     return true;

@@ -19,6 +19,7 @@ struct SessionOptions {
     std::string Room;       // JoinRoom: the code
     bool Secure = false;    // the server over TLS, where the target can choose
     std::string FriendLink; // with a room's code after it, the address that brings a friend in
+    bool ServerKnown = false; // Address and Port name a server: the title offers ONLINE
 };
 
 struct GameOptions {
