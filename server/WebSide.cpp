@@ -69,6 +69,8 @@ class WsPlayer : public std::enable_shared_from_this<WsPlayer> {
         }
     }
 
+    size_t Waiting() const { return Queue.size(); }
+
     void Close() {
         Closing = true;
         if (Queue.empty()) {
@@ -364,6 +366,16 @@ void WebSide::Send(PlayerId To, const uint8_t *Bytes, size_t Size, bool) {
             Player->Send(Bytes, Size);
         }
     }
+}
+
+size_t WebSide::Backlog(PlayerId Who) const {
+    auto It = Players.find(Who);
+    if (It != Players.end()) {
+        if (auto Player = It->second.lock()) {
+            return Player->Waiting();
+        }
+    }
+    return 0;
 }
 
 void WebSide::Close(PlayerId Who) {

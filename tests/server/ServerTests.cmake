@@ -1,7 +1,8 @@
 # The server's tests: the meeting place alone, the real server on loopback in the test's process,
 # and two headless players meeting through the real server.
 add_executable(zorbump_server_tests ${CMAKE_SOURCE_DIR}/tests/server/LobbyTest.cpp
-  ${CMAKE_SOURCE_DIR}/tests/server/MeetingTest.cpp ${CMAKE_SOURCE_DIR}/tests/server/ServerTest.cpp)
+  ${CMAKE_SOURCE_DIR}/tests/server/MeetingTest.cpp ${CMAKE_SOURCE_DIR}/tests/server/ServerTest.cpp
+  ${CMAKE_SOURCE_DIR}/tests/server/WatchersTest.cpp)
 target_link_libraries(zorbump_server_tests PRIVATE zorbump_server_parts zorbump_warnings GTest::gtest GTest::gtest_main)
 target_include_directories(zorbump_server_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/server)
 gtest_discover_tests(zorbump_server_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 60)
