@@ -17,7 +17,9 @@ void Watchers::Players(uint32_t Room, PlayerId Host, PlayerId Guest) {
     Feed &F = Feeds[Room];
     F.Host = Host;
     F.Guest = Guest;
-    TellCount(F);
+    if (!F.Seats.empty()) {
+        TellCount(F); // players nobody watches hear nothing of watching
+    }
 }
 
 size_t Watchers::Count(uint32_t Room) const {

@@ -10,6 +10,10 @@ gtest_discover_tests(zorbump_server_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOU
 add_test(NAME SimsThroughServer COMMAND ${CMAKE_SOURCE_DIR}/tests/server/sims-through-server.sh
                                         $<TARGET_FILE:zorbump-server> $<TARGET_FILE:zorbump-sim>)
 set_tests_properties(SimsThroughServer PROPERTIES TIMEOUT 180 RESOURCE_LOCK OnlinePlay)
+# Watchers of a room through the real server: early, late and leaving; the players vanishing.
+add_test(NAME WatchersThroughServer COMMAND ${CMAKE_SOURCE_DIR}/tests/server/watchers-through-server.sh
+                                            $<TARGET_FILE:zorbump-server> $<TARGET_FILE:zorbump-sim>)
+set_tests_properties(WatchersThroughServer PROPERTIES TIMEOUT 180 RESOURCE_LOCK OnlinePlay)
 # Two homes behind masquerading routers in network namespaces: a direct join fails, a whole match
 # through the server plays (skipped where namespaces or nftables cannot be used).
 add_test(NAME HomesBehindRouters COMMAND ${CMAKE_SOURCE_DIR}/tests/server/routers.sh
