@@ -3,15 +3,24 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "net/Meeting.h"
+
 const char *const GameUsage =
-    "Usage: zorbump [--scale N] [--fullscreen] [--host [PORT] | --join HOST[:PORT]] [--delay N]\n"
-    "               [--record DIR] [--replay FILE [--tick N]] [--help]\n"
+    "Usage: zorbump [--scale N] [--fullscreen] [--host [PORT] | --join HOST[:PORT] |\n"
+    "               --server HOST[:PORT] [--watch CODE]] [--delay N] [--record DIR]\n"
+    "               [--replay FILE [--tick N]] [--help]\n"
     "  --scale N     show every window N times its size (1 to 8); without it the\n"
     "                largest whole scale that fits the screen\n"
     "  --fullscreen  start in full screen (F11 or Alt+Enter toggles it while playing)\n"
     "  --host [PORT] play online: wait for the other player on UDP PORT (default 24680)\n"
     "  --join HOST[:PORT]\n"
     "                play online: join the game hosted at HOST (port 24680 unless given)\n"
+    "  --server HOST[:PORT]\n"
+    "                meet players through the zorbump-server at HOST (port 24680 unless\n"
+    "                given): the title gains ONLINE, for a quick match or a friend's room\n"
+    "  --watch CODE  with --server, watch the match of the room of that code as it is\n"
+    "                played, about 2 s behind its players: Space pauses, the down and\n"
+    "                up arrows change the speed up to live, Escape closes\n"
     "  --delay N     online, hold every key of yours N ticks before it plays (0 to 3,\n"
     "                default 0); a little delay means fewer corrections on a slow line\n"
     "  --record DIR  keep every match played as a replay file in DIR, named by the\n"
@@ -108,6 +117,21 @@ bool ParseGameOptions(int Count, const char *const *Arguments, GameOptions &Opti
             }
             Roles |= 2;
             Options.Online.Role = SessionOptions::Roles::Guest;
+        } else if (Argument == "--server") {
+            const char *Value = Index + 1 < Count ? Arguments[++Index] : nullptr;
+            if (!ReadAddress(Value, Options.Online)) {
+                Error = "--server needs HOST or HOST:PORT, with a port from 1 to 65535";
+                return false;
+            }
+            Roles |= 4;
+            Options.Online.ServerKnown = true;
+        } else if (Argument == "--watch") {
+            const char *Value = Index + 1 < Count ? Arguments[++Index] : nullptr;
+            Options.WatchRoom = Meeting::NormalCode(Value != nullptr ? Value : "");
+            if (Options.WatchRoom.empty()) {
+                Error = "--watch needs a room's code of 4 letters";
+                return false;
+            }
         } else if (Argument == "--delay") {
             const char *Value = Index + 1 < Count ? Arguments[++Index] : nullptr;
             int Delay = 0;
@@ -141,16 +165,26 @@ bool ParseGameOptions(int Count, const char *const *Arguments, GameOptions &Opti
         Error = "--host and --join cannot go together";
         return false;
     }
+    if ((Roles & 4) != 0 && Roles != 4) {
+        Error = "--server goes with neither --host nor --join";
+        return false;
+    }
+    if (!Options.WatchRoom.empty() &&
+        (Roles != 4 || !Options.RecordDir.empty() || !Options.ReplayPath.empty() || DelayGiven)) {
+        Error = "--watch watches a room through a server: it needs --server, and goes with none of --record, "
+                "--replay, --delay";
+        return false;
+    }
     if (Options.ReplayTick >= 0 && Options.ReplayPath.empty()) {
         Error = "--tick goes with --replay";
         return false;
     }
     if (!Options.ReplayPath.empty() && (Roles != 0 || !Options.RecordDir.empty())) {
-        Error = "--replay watches a kept match: it goes with none of --host, --join, --record";
+        Error = "--replay watches a kept match: it goes with none of --host, --join, --server, --record";
         return false;
     }
     if (DelayGiven && Roles == 0) {
-        Error = "--delay is for online play, with --host or --join";
+        Error = "--delay is for online play, with --host, --join or --server";
         return false;
     }
     return true;

@@ -107,7 +107,8 @@ void OnlineSession::Start() {
             Notice = Error;
             return;
         }
-        Line = Hosting ? "Waiting for the other player on UDP port " + std::to_string(Options.Port) + " - Escape gives up"
+        Line = Hosting ? "Waiting for the other player on UDP port " + std::to_string(Options.Port) +
+                             " - Escape gives up"
                        : "Connecting to " + Place + " - Escape gives up";
     }
     Net = std::make_unique<NetSession>(*Link, Hosting, SimulationFingerprint(), Welcome, Since);
@@ -133,7 +134,8 @@ void OnlineSession::Start() {
 // until the other player is there. Null, with the reason in the notice, when no one came.
 std::unique_ptr<RelayTransport> OnlineSession::Meet(const std::string &Place) {
     std::string Error;
-    std::unique_ptr<Transport> ToServer = OpenServerLink(Options.Address, Options.Port, Options.Secure, Error);
+    std::unique_ptr<Transport> ToServer =
+        OpenServerLink(Options.Address, Options.Port, Options.Secure, Error);
     if (ToServer == nullptr) {
         Notice = Error;
         return nullptr;
@@ -155,10 +157,11 @@ std::unique_ptr<RelayTransport> OnlineSession::Meet(const std::string &Place) {
         std::copy(Code.begin(), Code.end(), Ask.Room.begin());
     }
     auto Relay = std::make_unique<RelayTransport>(std::move(ToServer), Ask, Place);
-    const std::string Waiting = Options.Meet == Meets::Quick     ? "Waiting for another player - Escape gives up"
-                                : Options.Meet == Meets::NewRoom ? "Opening a room - Escape gives up"
-                                                                 : "Joining room " + Meeting::NormalCode(Options.Room) +
-                                                                       " - Escape gives up";
+    const std::string Waiting =
+        Options.Meet == Meets::Quick ? "Waiting for another player - Escape gives up"
+        : Options.Meet == Meets::NewRoom
+            ? "Opening a room - Escape gives up"
+            : "Joining room " + Meeting::NormalCode(Options.Room) + " - Escape gives up";
     bool CodeSaid = false;
     Frm_Online Window(Waiting, WaitingTick, [&] {
         if (Relay->Meeting(0) != RelayTransport::Meet::Waiting) {
@@ -258,6 +261,10 @@ void OnlineSession::BeginMatch() {
     if (!RecordDir.empty()) {
         Recorder.BeginFromRecords(Relay != nullptr ? ReplayOrigin::Server : ReplayOrigin::Direct);
     }
+    ReplayRecorder Watched;
+    if (Relay != nullptr && Hosting) {
+        Watched.BeginFromRecords(ReplayOrigin::Server);
+    }
     Match->Begin();
     if (TraceSink) {
         TraceSink(TraceLine(0)); // the line-up as it stands before the first tick
@@ -265,6 +272,16 @@ void OnlineSession::BeginMatch() {
     if (Recorder.Recording()) {
         Recorder.TakeRandomPosition();
     }
+    if (Watched.Recording()) {
+        TellWatchers(Watched);
+    }
+}
+
+// The room's host tells the server how the match starts, for whoever watches the room: taken as a
+// kept match's start is, the line-up before the match starts and the random source once it has.
+void OnlineSession::TellWatchers(ReplayRecorder &Start) {
+    Start.TakeRandomPosition();
+    Relay->TellServer(Screen, EncodeReplay(Start.Finish()));
 }
 
 // The match just ended, or the session: what was confirmed of it is kept.
@@ -288,7 +305,9 @@ bool OnlineSession::MatchTick() {
         return false;
     }
     if (Match->TakeTheyWentAway()) {
-        std::fprintf(stderr, "Zorbump: the other player's page went out of sight - the match waits; Space resumes it\n");
+        std::fprintf(
+            stderr,
+            "Zorbump: the other player's page went out of sight - the match waits; Space resumes it\n");
     }
     return true;
 }
