@@ -314,6 +314,58 @@ TEST(OnlineSession, WhicheverLastTickComesFirstEndsTheMatchOnBoth) {
     EXPECT_EQ(Pair.Host.Trace, Pair.Guest.Trace);
 }
 
+// The machine that finishes first says goodbye and waits for the other's; meanwhile its reliable
+// messages crawl (ENet's resends on a network that swelled its round trip). It keeps saying its
+// last tick unreliably, so the other machine hears it, confirms, and finishes: neither says the
+// connection was lost.
+// In the game the machine goes on to the next select screen instead, whose messages overtake the
+// last words of the match: the other machine still finishes the match, rather than taking it for
+// abandoned.
+void LingerAfterFinishing(bool GoOn) {
+    TwoMachines Pair(10, LoopbackConditions{20, 5, 0.02, 0.02, 0});
+    ASSERT_TRUE(Pair.Shake(4000));
+    constexpr int64_t Last = 150;
+    bool Slowed = false, SaidGoodbye = false;
+    uint64_t NextLinger = 0;
+    Pair.Each = [&] {
+        if (!Slowed && Pair.Host.Match->ConfirmedTicks() >= Last - 3) {
+            Slowed = true;
+            Pair.Network.SlowReliable(*Pair.Host.Link, 8000);
+        }
+        if (!Pair.Host.Running && Pair.Host.Match->End() == SharedMatch::Ends::Finished) {
+            if (!SaidGoodbye) {
+                SaidGoodbye = true;
+                Pair.Host.Net->SayGoodbye();
+            }
+            if (Pair.Network.Millis() >= NextLinger) {
+                NextLinger = Pair.Network.Millis() + 33;
+                if (GoOn) {
+                    Wire::Message Next;
+                    Next.Type = Wire::Kind::Inputs;
+                    Next.Screen = 2;
+                    Pair.Host.Net->Send(Next, false);
+                }
+                Pair.Host.Match->Linger();
+            }
+        }
+    };
+    Pair.Play(Last, 20000);
+    ASSERT_TRUE(SaidGoodbye) << "the host did not finish first";
+    EXPECT_EQ(Pair.Guest.Match->End(), SharedMatch::Ends::Finished) << Pair.Guest.Net->Why();
+    EXPECT_EQ(Pair.Guest.Match->ConfirmedTicks(), Last);
+    EXPECT_EQ(Pair.Host.Trace, Pair.Guest.Trace);
+    // The next screen's message is still there for it.
+    EXPECT_EQ(Pair.Guest.Net->LaterScreen(1), GoOn);
+}
+
+TEST(OnlineSession, AMachineThatFinishedFirstLingersUntilTheOtherHasFinished) {
+    LingerAfterFinishing(false);
+}
+
+TEST(OnlineSession, AMachineThatWentOnToItsNextScreenStillEndsTheMatchThere) {
+    LingerAfterFinishing(true);
+}
+
 namespace {
 
 // A machine that speaks the protocol by hand: whatever a test makes it say.

@@ -160,6 +160,7 @@ class LoopbackEnd final : public Transport {
 
     // Every send fails from now on, as ENet's does when it cannot queue a packet.
     bool FailSends = false;
+    uint32_t ReliableLate = 0; // milliseconds added to each reliable datagram sent
 
     LoopbackNetwork &Net;
     const bool Hosting;
@@ -233,7 +234,7 @@ uint64_t LoopbackNetwork::Jittered() {
 // A reliable datagram is sent again after each loss, a round trip and a little later, and never
 // overtakes the one before it.
 uint64_t LoopbackNetwork::ReliableDue(Connection &Link, int FromSide) {
-    uint64_t Due = Jittered();
+    uint64_t Due = Jittered() + (Link.End[FromSide] != nullptr ? Link.End[FromSide]->ReliableLate : 0);
     while (Chance(Conditions.Loss) || Chance(Conditions.Corrupt)) {
         Dropped++;
         Due += 2 * Conditions.DelayMillis + Conditions.JitterMillis + 20;
@@ -272,4 +273,8 @@ void LoopbackNetwork::Carry(Connection &Link, int FromSide, int Kind, const uint
 
 void LoopbackNetwork::BreakSends(Transport &End) {
     static_cast<LoopbackEnd &>(End).FailSends = true;
+}
+
+void LoopbackNetwork::SlowReliable(Transport &End, uint32_t Millis) {
+    static_cast<LoopbackEnd &>(End).ReliableLate = Millis;
 }

@@ -44,6 +44,9 @@ class LoopbackNetwork {
     // Every send of this transport (one of this network's) fails from now on, as ENet's does when
     // it cannot queue a packet.
     void BreakSends(Transport &End);
+    // Every reliable datagram this transport sends from now on arrives Millis later, as ENet's
+    // resends do once a bad network (or a stale acknowledgement) has swollen its round trip.
+    void SlowReliable(Transport &End, uint32_t Millis);
 
     // What the network did.
     int64_t Dropped = 0, Duplicated = 0, Corrupted = 0, Delivered = 0;

@@ -38,16 +38,20 @@ void NetSession::Note(const std::string &Line) {
 }
 
 bool NetSession::Take(Wire::Message &In, uint16_t UpToScreen) {
-    if (Waiting.empty() || Waiting.front().Screen > UpToScreen) {
+    // The other machine's next screen may have overtaken the last words of this one (a reliable
+    // message resent while the next screen's unreliable ones arrived): those are still taken.
+    const auto Next = std::find_if(Waiting.begin(), Waiting.end(),
+                                   [UpToScreen](const Wire::Message &M) { return M.Screen <= UpToScreen; });
+    if (Next == Waiting.end()) {
         return false;
     }
-    In = Waiting.front();
-    Waiting.pop_front();
+    In = *Next;
+    Waiting.erase(Next);
     return true;
 }
 
 bool NetSession::LaterScreen(uint16_t Screen) const {
-    return !Waiting.empty() && Waiting.front().Screen > Screen;
+    return std::any_of(Waiting.begin(), Waiting.end(), [Screen](const Wire::Message &M) { return M.Screen > Screen; });
 }
 
 void NetSession::Service(uint32_t WaitMillis) {

@@ -50,10 +50,10 @@ class NetSession {
     // said once; "" when there is none.
     std::string TakeNote();
 
-    // The next message of the session, oldest first, unless it belongs to a screen after
-    // UpToScreen: that one waits for its screen. They stay to be taken after the end.
+    // The oldest message of the session that belongs to UpToScreen or before; those of later
+    // screens wait for theirs. They stay to be taken after the end.
     bool Take(Wire::Message &In, uint16_t UpToScreen);
-    // The next message belongs to a screen after this one: the other machine has gone on.
+    // A message of a screen after this one waits: the other machine has gone on.
     bool LaterScreen(uint16_t Screen) const;
     // Sends a message of the session (its number stamped on it). A send that fails ends the
     // session as a lost connection.

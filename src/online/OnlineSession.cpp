@@ -59,6 +59,7 @@ void OnlineSession::Finish() {
     }
     Relay = nullptr;
     Select.reset();
+    Lingering.reset();
     Match.reset();
     Net.reset();
     Link.reset();
@@ -70,6 +71,15 @@ void OnlineSession::Service() {
         return;
     }
     Net->Service();
+    if (Lingering != nullptr) {
+        const uint64_t Now = Link->Millis();
+        if (Now >= LingerUntil || Net->Stage() == NetSession::Stages::Over) {
+            Lingering.reset();
+        } else if (Now >= LingerNext) {
+            LingerNext = Now + MatchTickInterval;
+            Lingering->Linger();
+        }
+    }
     for (std::string Line = Net->TakeNote(); !Line.empty(); Line = Net->TakeNote()) {
         std::fprintf(stderr, "Zorbump: %s\n", Line.c_str());
     }
@@ -202,6 +212,14 @@ bool OnlineSession::PrepareMatch() {
     }
     if (!Over()) {
         // The shared select screen, its inputs taken from now on, also while a notice is read.
+        // A match that finished here may not have finished there yet: its last tick is said
+        // again for a while.
+        Lingering.reset();
+        if (Match != nullptr && Match->End() == SharedMatch::Ends::Finished) {
+            Lingering = std::move(Match);
+            LingerUntil = Link->Millis() + NetSession::SilenceMillis;
+            LingerNext = 0;
+        }
         Match.reset();
         Select = std::make_unique<SharedSelect>(*Net, Screen, Local());
     }

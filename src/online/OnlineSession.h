@@ -74,4 +74,7 @@ class OnlineSession final : public OnlineFlow {
 
     std::unique_ptr<SharedSelect> Select;
     std::unique_ptr<SharedMatch> Match;
+    // The last match, finished here, while the other machine may still need its last tick.
+    std::unique_ptr<SharedMatch> Lingering;
+    uint64_t LingerUntil = 0, LingerNext = 0;
 };

@@ -56,8 +56,10 @@ bool SharedMatch::Tick() {
             Receive(In);
         }
     }
-    if (Net.LaterScreen(How.Screen)) {
-        Stop(Ends::Abandoned); // the other machine has gone on to a later screen
+    if (Net.LaterScreen(How.Screen) && LastTick < 0) {
+        // The other machine has gone on to a later screen. Once our last tick is confirmed, it
+        // has only gone on after its own ended, and what it said of that is on its way.
+        Stop(Ends::Abandoned);
     }
     TheyAreAway = TheyAreAway && Waiting && Ending == Ends::Playing;
     Net.Bear(TheyAreAway);
@@ -231,6 +233,7 @@ void SharedMatch::Confirm() {
 
 void SharedMatch::Finish(int64_t Tick, uint32_t Checksum) {
     LastTick = Tick;
+    LastChecksum = Checksum;
     Wire::Message Last = Stamped(Wire::Kind::Finish);
     Last.Frame = int32_t(Tick);
     Last.Value = Checksum;
@@ -241,6 +244,17 @@ void SharedMatch::Finish(int64_t Tick, uint32_t Checksum) {
     } else if (Ledger.TheirLast() == Tick) {
         Stop(Ends::Finished);
     }
+}
+
+void SharedMatch::Linger() {
+    if (Ending != Ends::Finished || LastTick < 0) {
+        return;
+    }
+    SendInputs(false);
+    Wire::Message Last = Stamped(Wire::Kind::Finish);
+    Last.Frame = int32_t(LastTick);
+    Last.Value = LastChecksum;
+    Net.Send(Last, false);
 }
 
 void SharedMatch::PauseAfter(int32_t Frame) {

@@ -54,6 +54,11 @@ class SharedMatch {
     bool Tick();
     // Space and Escape. False when the key ended the match.
     bool Key(int16_t KeyCode);
+    // Once the match has finished here, while the other machine may still be confirming its last
+    // tick: says again, unreliably, our last tick and the inputs it needs. On a bad network our
+    // reliable copies can take seconds of resends, and the other machine, hearing nothing, would
+    // count the connection as lost. Call it every few ticks until the other machine says goodbye.
+    void Linger();
 
     bool Paused() const { return Waiting; }
     // Pauses as Space does, saying the player is away (the page's tab was hidden).
@@ -100,6 +105,7 @@ class SharedMatch {
     bool Waiting = false;       // paused
     int32_t ResumedSegment = 0; // the latest segment either machine has started
     int64_t LastTick = -1;      // the last tick, once confirmed here
+    uint32_t LastChecksum = 0;  // the state after it
     Ends Ending = Ends::Playing;
     int64_t DifferAt = -1; // the tick the match ended at on one machine only
     std::string Difference;

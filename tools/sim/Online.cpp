@@ -266,8 +266,13 @@ int RunOnline(const OnlineOptions &Opt) {
         // neither leaves while its last messages are still on their way.
         Net.SayGoodbye();
         const auto Until = Clock::now() + std::chrono::milliseconds(NetSession::SilenceMillis);
+        auto Again = Clock::now();
         while (Net.Stage() != NetSession::Stages::Over && Clock::now() < Until) {
-            Net.Service(20);
+            if (Clock::now() >= Again) {
+                Match.Linger();
+                Again += std::chrono::milliseconds(Match.TickInterval());
+            }
+            Net.Service(5);
         }
     }
     Net.Leave();
