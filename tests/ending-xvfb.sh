@@ -8,21 +8,9 @@
 set -u
 [ "$#" -eq 1 ] || { echo "usage: ending-xvfb.sh GAME"; exit 2; }
 game=$1
-for tool in Xvfb xdotool xwd; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed (scripts/install-deps test installs it)"
-    exit 77
-  fi
-done
-
-work=$(mktemp -d)
 pids=()
-. "$(dirname "$0")/end-processes.sh"
-cleanup() {
-  end_processes
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/virtual-screen.sh"
+begin_screen_test xdotool xwd
 fail() {
   echo "FAIL: $*"
   for log in "$work"/*/game.log "$work"/*/host.log; do
@@ -31,8 +19,6 @@ fail() {
   exit 1
 }
 
-. "$(dirname "$0")/virtual-screen.sh"
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 port=$((20000 + $$ % 20000))
 # A port where nobody listens, for the online notice.
 silent_port=$((port + 1))

@@ -6,29 +6,10 @@
 # Usage: tests/match-xvfb.sh GAME [ARGUMENT...]   (GAME may be a command that starts the game)
 set -u
 [ "$#" -ge 1 ] || { echo "usage: match-xvfb.sh GAME [ARGUMENT...]"; exit 2; }
-for tool in Xvfb xdotool xwd; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed (scripts/install-deps test installs it)"
-    exit 77
-  fi
-done
-
-work=$(mktemp -d)
-xvfb_pid=""
-game_pid=""
-. "$(dirname "$0")/end-processes.sh"
-cleanup() {
-  end_processes
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; [ -s "$work/game.log" ] && sed 's/^/  game: /' "$work/game.log" | tail -n 20; exit 1; }
-
 . "$(dirname "$0")/virtual-screen.sh"
+begin_screen_test xdotool xwd
+fail() { echo "FAIL: $*"; [ -s "$work/game.log" ] && sed 's/^/  game: /' "$work/game.log" | tail -n 20; exit 1; }
 start_virtual_screen "$work" 640x480 || fail "no virtual screen"
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 "$@" >"$work/game.log" 2>&1 &
 game_pid=$!

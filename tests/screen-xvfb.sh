@@ -6,25 +6,10 @@
 set -u
 game=${1:?usage: screen-xvfb.sh path/to/zorbump}
 here=$(cd "$(dirname "$0")" && pwd)
-for tool in Xvfb xdotool xwd openbox python3; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "FAIL: $tool is not installed (scripts/install-deps test installs it)"
-    exit 1
-  fi
-done
-
-work=$(mktemp -d)
 pids=()
-. "$(dirname "$0")/end-processes.sh"
-cleanup() {
-  end_processes
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; [ -s "$work/game.log" ] && sed 's/^/  game: /' "$work/game.log" | tail -n 20; exit 1; }
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 . "$here/virtual-screen.sh"
+begin_screen_test xdotool xwd openbox python3
+fail() { echo "FAIL: $*"; [ -s "$work/game.log" ] && sed 's/^/  game: /' "$work/game.log" | tail -n 20; exit 1; }
 
 # A screen of the given size with a window manager (full screen is the manager's to grant).
 start_screen() {

@@ -4,30 +4,10 @@
 # Usage: tests/smoke-xvfb.sh path/to/zorbump
 set -u
 game=${1:?usage: smoke-xvfb.sh path/to/zorbump}
-for tool in Xvfb xdotool; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed (scripts/install-deps test installs it)"
-    exit 77
-  fi
-done
-
-work=$(mktemp -d)
-xvfb_pid=""
-game_pid=""
-. "$(dirname "$0")/end-processes.sh"
-cleanup() {
-  end_processes
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-
 . "$(dirname "$0")/virtual-screen.sh"
+begin_screen_test xdotool
+fail() { echo "FAIL: $*"; exit 1; }
 start_virtual_screen "$work" 640x480 || fail "no virtual screen"
-# The libraries under the game keep some memory to the end; the game's own is checked elsewhere.
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 "$game" >"$work/game.log" 2>&1 &
 game_pid=$!

@@ -6,26 +6,11 @@
 # Usage: tests/sound-xvfb.sh path/to/zorbump
 set -u
 game=${1:?usage: sound-xvfb.sh path/to/zorbump}
-for tool in Xvfb xdotool; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (scripts/install-deps test installs it)"; exit 1; }
-done
-
-work=$(mktemp -d)
-xvfb_pid=""
 game_pid=""
-. "$(dirname "$0")/end-processes.sh"
-cleanup() {
-  end_processes
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $* (display $DISPLAY, X server $(kill -0 "$xvfb_pid" 2>/dev/null && echo alive || echo gone))"; exit 1; }
-
 . "$(dirname "$0")/virtual-screen.sh"
+begin_screen_test xdotool
+fail() { echo "FAIL: $* (display $DISPLAY, X server $(kill -0 "$xvfb_pid" 2>/dev/null && echo alive || echo gone))"; exit 1; }
 start_virtual_screen "$work" 640x480 || fail "no virtual screen"
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 # Waits (for up to $3 tenths of a second, default 100) for a visible window with this caption
 # and size (the title and the select screen share their caption).

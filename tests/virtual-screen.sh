@@ -38,3 +38,19 @@ await_window_on() {
   done
   return 1
 }
+
+# begin_screen_test TOOL...: how every test on a virtual screen begins. The tools it needs beside
+# Xvfb (a missing one fails the test: scripts/install-deps test installs them all); a folder of
+# its own, $work, removed at the end; and a trap on EXIT that ends every process the test started,
+# whichever way it ends.
+begin_screen_test() {
+  local tool
+  for tool in Xvfb "$@"; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (scripts/install-deps test installs it)"; exit 1; }
+  done
+  work=$(mktemp -d)
+  . "$(dirname "${BASH_SOURCE[0]}")/end-processes.sh"
+  trap 'end_processes; rm -rf "$work"' EXIT
+  # The libraries under the game keep some memory to the end; the game's own is checked elsewhere.
+  export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+}
