@@ -6,6 +6,7 @@
 #include <random>
 
 #include "FlowHelpers.h"
+#include "game/GameOptions.h"
 #include "match/Match.h"
 #include "match/Trace.h"
 #include "net/Loopback.h"
@@ -181,6 +182,29 @@ TEST(WatchViewerTest, AStartOfAnotherBuildIsRefusedInOneLine) {
     EXPECT_TRUE(Feed.Over());
     EXPECT_EQ(Feed.Problem(), Meeting::Sentence(Meeting::Reason::OtherBuild));
     EXPECT_EQ(Feed.Matches(), 0);
+}
+
+TEST(WatchViewerTest, WatchTakesARoomsCodeAndAServerOnly) {
+    auto Parse = [](std::vector<const char *> Arguments, GameOptions &Options, std::string &Error) {
+        Arguments.insert(Arguments.begin(), "zorbump");
+        return ParseGameOptions(int(Arguments.size()), Arguments.data(), Options, Error);
+    };
+    GameOptions Options;
+    std::string Error;
+    ASSERT_TRUE(Parse({"--server", "play.example.org:4000", "--watch", "kxpw"}, Options, Error)) << Error;
+    EXPECT_EQ(Options.WatchRoom, "KXPW");
+    EXPECT_EQ(Options.Online.Address, "play.example.org");
+    EXPECT_EQ(Options.Online.Port, 4000);
+    for (const std::vector<const char *> &Bad : {std::vector<const char *>{"--watch", "KXPW"},
+                                                 {"--server", "h", "--watch", "KXP"},
+                                                 {"--server", "h", "--watch", "KXPI"},
+                                                 {"--server", "h", "--watch", "KXPW", "--record", "d"},
+                                                 {"--server", "h", "--watch", "KXPW", "--replay", "f"},
+                                                 {"--host", "--watch", "KXPW"}}) {
+        GameOptions Refused;
+        EXPECT_FALSE(Parse(Bad, Refused, Error));
+        EXPECT_EQ(Error.find('\n'), std::string::npos);
+    }
 }
 
 } // namespace
