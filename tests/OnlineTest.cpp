@@ -239,34 +239,43 @@ TEST(OnlineSession, PlaysToTheEndWithIdenticalTracesOverAHeavilyLossyNetwork) {
     }
 }
 
+// The trace of a replay file made of what a machine confirmed: its line-up and both people's
+// inputs of every tick.
+std::vector<std::string> TraceOfItsReplay(const Machine &M) {
+    const Wire::Message &Setup = M.Net->Setup();
+    Typ_Replay Kept;
+    Kept.Origin = ReplayOrigin::Direct;
+    for (int I = 0; I < 4; ++I) {
+        Kept.Sides[I] = Setup.Sides[I];
+        Kept.Slots[I] = Setup.Slots[I];
+    }
+    Kept.People[0] = Setup.People[0];
+    Kept.People[1] = Setup.People[1];
+    Kept.Seeded = Setup.Seeded != 0;
+    Kept.Seed = Setup.Seed;
+    Kept.RandomPosition = Setup.Seed; // a seeded source starts at its seed
+    Kept.Inputs[0] = M.Inputs[0];
+    Kept.Inputs[1] = M.Inputs[1];
+    Kept.Ticks = uint32_t(M.Inputs[0].size());
+    Typ_Replay Read;
+    std::vector<std::string> Trace;
+    if (DecodeReplay(EncodeReplay(Kept), Read).Problem != ReplayProblem::None) {
+        return Trace;
+    }
+    StartReplay(Read);
+    for (int64_t Tick = 1; Tick <= int64_t(Read.Ticks); ++Tick) {
+        RunReplayTick(Read, Tick);
+        Trace.push_back(TraceLine(Tick));
+    }
+    return Trace;
+}
+
 TEST(OnlineSession, EachMachinesConfirmedInputsAreAReplayOfTheMatch) {
     TwoMachines Pair(7, Heavy);
     ASSERT_TRUE(Pair.Shake(4000));
     Pair.Play(400, 60000);
     for (Machine *M : {&Pair.Host, &Pair.Guest}) {
-        const Wire::Message &Setup = M->Net->Setup();
-        Typ_Replay Kept;
-        Kept.Origin = ReplayOrigin::Direct;
-        for (int I = 0; I < 4; ++I) {
-            Kept.Sides[I] = Setup.Sides[I];
-            Kept.Slots[I] = Setup.Slots[I];
-        }
-        Kept.People[0] = Setup.People[0];
-        Kept.People[1] = Setup.People[1];
-        Kept.Seeded = Setup.Seeded != 0;
-        Kept.Seed = Setup.Seed;
-        Kept.RandomPosition = Setup.Seed; // a seeded source starts at its seed
-        Kept.Inputs[0] = M->Inputs[0];
-        Kept.Inputs[1] = M->Inputs[1];
-        Kept.Ticks = uint32_t(M->Inputs[0].size());
-        Typ_Replay Read;
-        ASSERT_EQ(DecodeReplay(EncodeReplay(Kept), Read).Problem, ReplayProblem::None);
-        StartReplay(Read);
-        std::vector<std::string> Trace;
-        for (int64_t Tick = 1; Tick <= int64_t(Read.Ticks); ++Tick) {
-            RunReplayTick(Read, Tick);
-            Trace.push_back(TraceLine(Tick));
-        }
+        const std::vector<std::string> Trace = TraceOfItsReplay(*M);
         EXPECT_EQ(Trace.size(), 400u);
         EXPECT_TRUE(Trace == M->Trace) << (M == &Pair.Host ? "host" : "guest");
     }
@@ -610,6 +619,9 @@ TEST(OnlineSession, APlayerWhosePageIsHiddenPausesBothAndIsWaitedForUntilSpace) 
     ASSERT_EQ(Host.Match->End(), SharedMatch::Ends::Finished);
     ASSERT_EQ(Guest.Match->End(), SharedMatch::Ends::Finished);
     EXPECT_EQ(Host.Trace, Guest.Trace);
+    // A match paused halfway is kept whole: its replay runs through the pause to the same end.
+    EXPECT_TRUE(TraceOfItsReplay(Host) == Host.Trace);
+    EXPECT_TRUE(TraceOfItsReplay(Guest) == Guest.Trace);
     // The pause once over, silence is a lost connection again.
     Pair.Network.Cut = true;
     Pair.Run(NetSession::SilenceMillis + 200);

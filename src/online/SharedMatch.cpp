@@ -34,7 +34,13 @@ void SharedMatch::StartSegment() {
     if (Session != nullptr) {
         EarlierRollbacks += Session->Rollbacks;
     }
-    Game = std::make_unique<RollbackMatch>(How.Trace, How.Heard);
+    // A segment counts its ticks from 1; its trace lines go on from the ticks of the segments
+    // before it, as the match's own numbers.
+    RollbackMatch::Tracer Trace;
+    if (How.Trace) {
+        Trace = [Inner = How.Trace, Before = Base](int64_t Tick) { return Inner(Before + Tick); };
+    }
+    Game = std::make_unique<RollbackMatch>(std::move(Trace), How.Heard);
     Session = std::make_unique<RollbackSession>(*Game, How.Local, How.Delay);
     Confirmed = 0;
     TheyHave = 0;
