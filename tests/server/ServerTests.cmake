@@ -19,3 +19,7 @@ set_tests_properties(WatchersThroughServer PROPERTIES TIMEOUT 180 RESOURCE_LOCK 
 add_test(NAME HomesBehindRouters COMMAND ${CMAKE_SOURCE_DIR}/tests/server/routers.sh
                                          $<TARGET_FILE:zorbump-server> $<TARGET_FILE:zorbump-sim>)
 set_tests_properties(HomesBehindRouters PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 420 RESOURCE_LOCK OnlinePlay)
+# The load generator plays a few matches through a real server on two threads.
+add_test(NAME LoadThroughServer COMMAND ${CMAKE_SOURCE_DIR}/tests/server/load-through-server.sh
+                                        $<TARGET_FILE:zorbump-server> $<TARGET_FILE:zorbump-load>)
+set_tests_properties(LoadThroughServer PROPERTIES TIMEOUT 60 RESOURCE_LOCK OnlinePlay)

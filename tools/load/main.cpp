@@ -7,6 +7,7 @@
 // messages per second that arrived.
 //   zorbump-load --server HOST:PORT --matches N --seconds S
 #include <sys/epoll.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,6 +17,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -47,10 +49,19 @@ struct Options {
     uint16_t Port = 0;
     int Matches = 0;
     double Seconds = 0;
+    int Threads = 1;
+};
+
+// One thread's share of the matches while they play: both players of each of its matches, and what
+// it measured of them.
+struct Share {
+    std::vector<int> Players;
+    std::vector<float> Delays;
+    uint64_t Arrived = 0;
 };
 
 [[noreturn]] void Usage(const char *Why) {
-    std::fprintf(stderr, "zorbump-load: %s\nusage: zorbump-load --server HOST:PORT --matches N --seconds S\n",
+    std::fprintf(stderr, "zorbump-load: %s\nusage: zorbump-load --server HOST:PORT --matches N --seconds S [--threads T]\n",
                  Why);
     std::exit(2);
 }
@@ -74,6 +85,8 @@ Options Parse(int Argc, char **Argv) {
             O.Matches = std::atoi(Value.c_str());
         } else if (Arg == "--seconds") {
             O.Seconds = std::atof(Value.c_str());
+        } else if (Arg == "--threads") {
+            O.Threads = std::atoi(Value.c_str());
         } else {
             Usage(("unknown option " + Arg).c_str());
         }
@@ -81,7 +94,102 @@ Options Parse(int Argc, char **Argv) {
     if (O.Host.empty() || O.Port == 0 || O.Matches < 1 || O.Seconds <= 0) {
         Usage("--server, --matches and --seconds are needed");
     }
+    if (O.Threads < 1 || O.Threads > 64) {
+        Usage("--threads is 1 to 64");
+    }
     return O;
+}
+
+// One thread's matches, played until PlayUntil: each player sends its input every tick (and a
+// checksum each second) and takes what arrives, timing the trip of every input.
+void Play(Share &S, std::vector<Player> &Players, std::vector<std::unordered_map<int32_t, Clock::time_point>> &SentAt,
+          Clock::time_point PlayUntil) {
+    const int Epoll = epoll_create1(0);
+    for (int I : S.Players) {
+        epoll_event E{};
+        E.events = EPOLLIN;
+        E.data.u32 = uint32_t(I);
+        epoll_ctl(Epoll, EPOLL_CTL_ADD, int(Players[size_t(I)].Relay->Socket()), &E);
+    }
+    auto Handle = [&](int I) {
+        Player &P = Players[size_t(I)];
+        if (P.Session == nullptr || P.Failed) {
+            return;
+        }
+        P.Session->Service(0);
+        Wire::Message In;
+        const auto Now = Clock::now();
+        while (P.Session->Take(In, 0xFFFF)) {
+            S.Arrived++;
+            if (Now - P.LastHeard > StallTime && P.Frame > 0) {
+                P.Stalled = true;
+            }
+            P.LastHeard = Now;
+            if (In.Type == Wire::Kind::Inputs && Now < PlayUntil) {
+                auto &Times = SentAt[size_t(P.Match)];
+                const auto It = Times.find(In.SenderFrame * 2 + (P.Session->Hosting() ? 1 : 0));
+                if (It != Times.end()) {
+                    S.Delays.push_back(std::chrono::duration<float, std::milli>(Now - It->second).count());
+                    Times.erase(It);
+                }
+            }
+        }
+        if (P.Session->Stage() == NetSession::Stages::Over) {
+            P.Failed = true;
+        }
+    };
+    auto LastSweep = Clock::now();
+    while (Clock::now() < PlayUntil) {
+        epoll_event Ready[256];
+        const int N = epoll_wait(Epoll, Ready, 256, 1);
+        for (int K = 0; K < N; ++K) {
+            Handle(int(Ready[K].data.u32));
+        }
+        const auto Now = Clock::now();
+        const bool Sweep = Now - LastSweep >= std::chrono::milliseconds(50);
+        if (Sweep) {
+            LastSweep = Now;
+        }
+        for (int I : S.Players) {
+            Player &P = Players[size_t(I)];
+            if (P.Session == nullptr || P.Failed) {
+                continue;
+            }
+            if (Sweep) {
+                Handle(I); // ENet's own timers: acknowledgements, resends, pings
+                if (P.Session->Stage() == NetSession::Stages::Agreed && Now - P.LastHeard > StallTime &&
+                    P.Frame > 0) {
+                    P.Stalled = true;
+                }
+            }
+            if (Now < P.NextTick || P.Session->Stage() != NetSession::Stages::Agreed) {
+                continue;
+            }
+            P.NextTick += TickTime;
+            // This tick's input and the two before, as the game repeats what is not acknowledged.
+            Wire::Message Out;
+            Out.Type = Wire::Kind::Inputs;
+            Out.Screen = 1;
+            Out.SenderFrame = ++P.Frame;
+            Out.First = std::max(0, P.Frame - 3);
+            Out.Count = uint8_t(P.Frame - Out.First);
+            for (int J = 0; J < Out.Count; ++J) {
+                Out.Inputs[J] = PadInput(P.Keys() & 0x1F);
+            }
+            Out.Ack = std::max(0, P.Frame - 2);
+            SentAt[size_t(P.Match)][P.Frame * 2 + (P.Session->Hosting() ? 0 : 1)] = Clock::now();
+            P.Session->Send(Out, false);
+            if (P.Frame % 30 == 0) {
+                Wire::Message Sum;
+                Sum.Type = Wire::Kind::Checksum;
+                Sum.Screen = 1;
+                Sum.Frame = P.Frame - 10;
+                Sum.Value = uint32_t(P.Match);
+                P.Session->Send(Sum, true);
+            }
+        }
+    }
+    close(Epoll);
 }
 
 double Percentile(std::vector<float> &Values, double Share) {
@@ -103,9 +211,6 @@ int main(int Argc, char **Argv) {
     std::vector<Player> Players(static_cast<size_t>(Count));
     // When each player's input of each tick left, to measure its trip on arrival.
     std::vector<std::unordered_map<int32_t, Clock::time_point>> SentAt;
-    std::vector<float> Delays;
-    Delays.reserve(size_t(O.Matches) * 2 * 30 * size_t(O.Seconds + 1));
-    uint64_t Arrived = 0;
 
     const int Epoll = epoll_create1(0);
     std::string Error;
@@ -206,33 +311,6 @@ int main(int Argc, char **Argv) {
         Players[size_t(I)].NextTick = PlayFrom + TickTime * I / Count; // spread over one tick
         Players[size_t(I)].LastHeard = PlayFrom + std::chrono::seconds(2);
     }
-    auto Handle = [&](int I) {
-        Player &P = Players[size_t(I)];
-        if (P.Session == nullptr || P.Failed) {
-            return;
-        }
-        P.Session->Service(0);
-        Wire::Message In;
-        const auto Now = Clock::now();
-        while (P.Session->Take(In, 0xFFFF)) {
-            Arrived++;
-            if (Now - P.LastHeard > StallTime && P.Frame > 0) {
-                P.Stalled = true;
-            }
-            P.LastHeard = Now;
-            if (In.Type == Wire::Kind::Inputs && Now < PlayUntil) {
-                auto &Times = SentAt[size_t(P.Match)];
-                const auto It = Times.find(In.SenderFrame * 2 + (P.Session->Hosting() ? 1 : 0));
-                if (It != Times.end()) {
-                    Delays.push_back(std::chrono::duration<float, std::milli>(Now - It->second).count());
-                    Times.erase(It);
-                }
-            }
-        }
-        if (P.Session->Stage() == NetSession::Stages::Over) {
-            P.Failed = true;
-        }
-    };
     // Pairs are known by their session number: each match keeps one table of send times.
     std::unordered_map<uint32_t, int> MatchOf;
     for (int I = 0; I < Count; ++I) {
@@ -244,56 +322,26 @@ int main(int Argc, char **Argv) {
         }
     }
     SentAt.resize(MatchOf.size() + 1);
-    auto LastSweep = Clock::now();
-    while (Clock::now() < PlayUntil) {
-        epoll_event Ready[256];
-        const int N = epoll_wait(Epoll, Ready, 256, 1);
-        for (int K = 0; K < N; ++K) {
-            Handle(int(Ready[K].data.u32));
+    // Each thread plays whole matches, both players of each: the send times of a match are one
+    // thread's alone.
+    std::vector<Share> Shares(size_t(O.Threads));
+    for (int I = 0; I < Count; ++I) {
+        if (Players[size_t(I)].Session != nullptr) {
+            Shares[size_t(Players[size_t(I)].Match % O.Threads)].Players.push_back(I);
         }
-        const auto Now = Clock::now();
-        const bool Sweep = Now - LastSweep >= std::chrono::milliseconds(50);
-        if (Sweep) {
-            LastSweep = Now;
-        }
-        for (int I = 0; I < Count; ++I) {
-            Player &P = Players[size_t(I)];
-            if (P.Session == nullptr || P.Failed) {
-                continue;
-            }
-            if (Sweep) {
-                Handle(I); // ENet's own timers: acknowledgements, resends, pings
-                if (P.Session->Stage() == NetSession::Stages::Agreed && Now - P.LastHeard > StallTime &&
-                    P.Frame > 0) {
-                    P.Stalled = true;
-                }
-            }
-            if (Now < P.NextTick || P.Session->Stage() != NetSession::Stages::Agreed) {
-                continue;
-            }
-            P.NextTick += TickTime;
-            // This tick's input and the two before, as the game repeats what is not acknowledged.
-            Wire::Message Out;
-            Out.Type = Wire::Kind::Inputs;
-            Out.Screen = 1;
-            Out.SenderFrame = ++P.Frame;
-            Out.First = std::max(0, P.Frame - 3);
-            Out.Count = uint8_t(P.Frame - Out.First);
-            for (int J = 0; J < Out.Count; ++J) {
-                Out.Inputs[J] = PadInput(P.Keys() & 0x1F);
-            }
-            Out.Ack = std::max(0, P.Frame - 2);
-            SentAt[size_t(P.Match)][P.Frame * 2 + (P.Session->Hosting() ? 0 : 1)] = Clock::now();
-            P.Session->Send(Out, false);
-            if (P.Frame % 30 == 0) {
-                Wire::Message Sum;
-                Sum.Type = Wire::Kind::Checksum;
-                Sum.Screen = 1;
-                Sum.Frame = P.Frame - 10;
-                Sum.Value = uint32_t(P.Match);
-                P.Session->Send(Sum, true);
-            }
-        }
+    }
+    std::vector<std::thread> Team;
+    for (Share &S : Shares) {
+        Team.emplace_back([&S, &Players, &SentAt, PlayUntil] { Play(S, Players, SentAt, PlayUntil); });
+    }
+    for (std::thread &T : Team) {
+        T.join();
+    }
+    std::vector<float> Delays;
+    uint64_t Arrived = 0;
+    for (Share &S : Shares) {
+        Delays.insert(Delays.end(), S.Delays.begin(), S.Delays.end());
+        Arrived += S.Arrived;
     }
     const double Played = std::chrono::duration<double>(Clock::now() - PlayFrom).count();
     // 3. The outcome, per match.
