@@ -14,6 +14,10 @@ set_tests_properties(SimsThroughServer PROPERTIES TIMEOUT 180 RESOURCE_LOCK Onli
 add_test(NAME WatchersThroughServer COMMAND ${CMAKE_SOURCE_DIR}/tests/server/watchers-through-server.sh
                                             $<TARGET_FILE:zorbump-server> $<TARGET_FILE:zorbump-sim>)
 set_tests_properties(WatchersThroughServer PROPERTIES TIMEOUT 180 RESOURCE_LOCK OnlinePlay)
+# The game's watching window on a room's match, on a virtual X server.
+add_test(NAME WatchingGameUnderXvfb COMMAND ${CMAKE_SOURCE_DIR}/tests/server/watch-game-xvfb.sh
+                                            $<TARGET_FILE:zorbump-server> $<TARGET_FILE:zorbump-sim> $<TARGET_FILE:zorbump>)
+set_tests_properties(WatchingGameUnderXvfb PROPERTIES TIMEOUT 120 RESOURCE_LOCK "OnlinePlay;VirtualScreen")
 # Two homes behind masquerading routers in network namespaces: a direct join fails, a whole match
 # through the server plays (skipped where namespaces or nftables cannot be used).
 add_test(NAME HomesBehindRouters COMMAND ${CMAKE_SOURCE_DIR}/tests/server/routers.sh
