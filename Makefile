@@ -44,6 +44,7 @@ test:
 	$(MAKE) web
 	tests/web/run-web-tests build-web build
 	tests/web/run-online-web-tests build-web build
+	tests/web/run-meet-web-tests build-web build
 	$(MAKE) windows-test
 	tests/nothing-left-running
 

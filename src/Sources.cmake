@@ -38,7 +38,8 @@ endif()
 # the datagrams differs: ENet on the desktop, a WebSocket to a server in the page (which has no UDP).
 list(APPEND ZORBUMP_SOURCES src/net/Ledger.cpp src/net/Protocol.cpp src/net/Rollback.cpp
      src/net/Session.cpp
-     src/online/FrmOnline.cpp src/online/OnlineSession.cpp src/online/RollbackMatch.cpp
+     src/online/CodeEntry.cpp src/online/FrmCode.cpp src/online/FrmMeet.cpp src/online/FrmOnline.cpp
+     src/online/OnlineSession.cpp src/online/RollbackMatch.cpp
      src/online/SharedMatch.cpp src/online/SharedSelect.cpp)
 if(EMSCRIPTEN)
   list(APPEND ZORBUMP_SOURCES src/net/WebLinks.cpp src/net/WebSocketTransport.cpp)

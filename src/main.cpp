@@ -87,7 +87,8 @@ int main(int Count, char **Arguments) {
     } else {
         // Online, the session runs the screens until it ends; it says goodbye when the program does.
         OnlineSession Session(Options.Online, Options.RecordDir);
-        RunProgram(Options.Online.Role == SessionOptions::Roles::None ? nullptr : &Session,
+        const bool Online = Options.Online.Role != SessionOptions::Roles::None || Options.Online.ServerKnown;
+        RunProgram(Online ? &Session : nullptr,
                    Options.RecordDir);
     }
     StopSound();

@@ -221,6 +221,24 @@ TEST(GameCommandLine, HostJoinAndDelay) {
     EXPECT_EQ(Named.Online.Port, 31000);
 }
 
+TEST(GameCommandLine, AServerIsKnownWithoutStartingASession) {
+    GameOptions Plain;
+    std::string Error;
+    ASSERT_TRUE(Parse({}, Plain, Error));
+    EXPECT_FALSE(Plain.Online.ServerKnown);
+    GameOptions Server;
+    ASSERT_TRUE(Parse({"--server", "play.example.org", "--delay", "1"}, Server, Error));
+    EXPECT_TRUE(Server.Online.ServerKnown);
+    // The title offers ONLINE; nothing goes online before the player chooses it.
+    EXPECT_EQ(Server.Online.Role, SessionOptions::Roles::None);
+    EXPECT_EQ(Server.Online.Address, "play.example.org");
+    EXPECT_EQ(Server.Online.Port, 24680);
+    EXPECT_EQ(Server.Online.Delay, 1);
+    GameOptions Port;
+    ASSERT_TRUE(Parse({"--server", "127.0.0.1:31000", "--record", "kept"}, Port, Error));
+    EXPECT_EQ(Port.Online.Port, 31000);
+}
+
 TEST(GameCommandLine, RecordReplayAndTick) {
     GameOptions Plain;
     std::string Error;
@@ -269,7 +287,15 @@ TEST(GameCommandLine, AnythingElseIsRefusedWithOneLine) {
                                                 {"--replay", "a", "--tick", "-1"},
                                                 {"--replay", "a", "--tick"},
                                                 {"--replay", "a", "--host"},
-                                                {"--replay", "a", "--record", "d"}}) {
+                                                {"--replay", "a", "--record", "d"},
+                                                {"--server"},
+                                                {"--server", ""},
+                                                {"--server", "host:0"},
+                                                {"--server", "host:99999"},
+                                                {"--server", "ws://host"},
+                                                {"--server", "h", "--host"},
+                                                {"--join", "h", "--server", "s"},
+                                                {"--replay", "a", "--server", "s"}}) {
         GameOptions Options;
         std::string Error;
         EXPECT_FALSE(Parse(Bad, Options, Error)) << Bad[0];

@@ -6,6 +6,7 @@
 
 #include "FlowHelpers.h"
 #include "assets/Designs.h"
+#include "platform/Crc32.h"
 #include "title/FrmTitle.h"
 
 namespace {
@@ -124,6 +125,19 @@ TEST_F(TitleTest, ClosingByTheFrameEndsTheProgramWithoutAChoice) {
     EXPECT_FALSE(Title.Loaded());
     EXPECT_TRUE(ProgramEnding());
     EXPECT_EQ(Gl_PlayerCount, 2);
+}
+
+// The title as the game has always drawn it, every pixel: nothing added for online play shows
+// unless a server is known.
+TEST_F(TitleTest, WithoutAServerTheTitleIsTheGamesOwnToThePixel) {
+    uint32_t Crc = 0;
+    Run.Screen.At(10, [&] {
+        const Surface &Frame = Run.Screen.Window(Title.WindowId())->Frame;
+        Crc = Crc32(reinterpret_cast<const uint8_t *>(Frame.Pixels.data()), Frame.Pixels.size() * 4);
+        Keys({VK_RETURN});
+    });
+    ShowUntilClosed();
+    EXPECT_EQ(Crc, 0x1a6f020fu) << std::hex << Crc;
 }
 
 } // namespace

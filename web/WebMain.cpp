@@ -2,8 +2,9 @@
 // canvas. The page passes "--selfcheck" to play instead the default match between four computer
 // characters headless, and print what zorbump-sim prints of it, so the page can be held against
 // the native tool. Online, the page plays through a server it names with "--server HOST:PORT"
-// ("--secure" for wss://), going straight to "--quick" match, a "--new-room" or "--room CODE";
-// "--link URL" is the page's own address a room's code completes for a friend.
+// ("--secure" for wss://): its title offers ONLINE, or it goes straight to a "--quick" match, a
+// "--new-room" or "--room CODE"; "--link URL" is the page's own address a room's code completes
+// for a friend.
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -46,6 +47,7 @@ int SelfCheck() {
 
 // The page's online options. False, with the reason, for what the page never passes.
 bool ReadOnline(int Count, char **Arguments, SessionOptions &Online, std::string &Error) {
+    bool Straight = false; // to a match or a room at once, without the title
     for (int Index = 1; Index < Count; ++Index) {
         const std::string Name = Arguments[Index];
         const char *Value = Index + 1 < Count ? Arguments[Index + 1] : nullptr;
@@ -55,7 +57,7 @@ bool ReadOnline(int Count, char **Arguments, SessionOptions &Online, std::string
             if (!ParseGameOptions(3, Join, Parsed, Error)) {
                 return false;
             }
-            Online.Role = SessionOptions::Roles::ThroughServer;
+            Online.ServerKnown = true;
             Online.Address = Parsed.Online.Address;
             Online.Port = Parsed.Online.Port;
             ++Index;
@@ -63,11 +65,14 @@ bool ReadOnline(int Count, char **Arguments, SessionOptions &Online, std::string
             Online.Secure = true;
         } else if (Name == "--quick") {
             Online.Meet = SessionOptions::Meets::Quick;
+            Straight = true;
         } else if (Name == "--new-room") {
             Online.Meet = SessionOptions::Meets::NewRoom;
+            Straight = true;
         } else if (Name == "--room" && Value != nullptr) {
             Online.Meet = SessionOptions::Meets::JoinRoom;
             Online.Room = Value;
+            Straight = true;
             ++Index;
         } else if (Name == "--link" && Value != nullptr) {
             Online.FriendLink = Value;
@@ -76,6 +81,13 @@ bool ReadOnline(int Count, char **Arguments, SessionOptions &Online, std::string
             Error = "the page does not know " + Name;
             return false;
         }
+    }
+    if (Straight && !Online.ServerKnown) {
+        Error = "a match or a room needs a server";
+        return false;
+    }
+    if (Straight) {
+        Online.Role = SessionOptions::Roles::ThroughServer;
     }
     return true;
 }
@@ -123,11 +135,11 @@ int main(int Count, char **Arguments) {
     {
         // Online, the session runs the screens until it ends; then the page is the local game.
         OnlineSession Session(Online);
-        if (Online.Role != SessionOptions::Roles::None) {
+        if (Online.ServerKnown) {
             OnlineSession::ShareTrace(ShareLine);
             emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, TabChanged);
         }
-        RunProgram(Online.Role == SessionOptions::Roles::None ? nullptr : &Session);
+        RunProgram(Online.ServerKnown ? &Session : nullptr);
     }
     StopSound();
     SetBackend(nullptr);

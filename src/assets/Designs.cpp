@@ -28,6 +28,30 @@ const LabelDesign PlayerItemDesigns[4] = {
     {"EXIT", 76, 212, 109, 17, ItemColour, NoBack, false, 13, Alignment::Centre},
 };
 
+const LabelDesign OnlineItemDesign = {"ONLINE", 76, 192, 109, 17, ItemColour, NoBack, false, 13, Alignment::Centre};
+
+const LabelDesign MeetHeadingDesign = {"ONLINE", 28, 48, 200, 40, Yellow, NoBack, false, 35, Alignment::Centre};
+const LabelDesign MeetPlaceDesign = {"", 8, 96, 240, 17, ItemColour, NoBack, false, 13, Alignment::Centre};
+const LabelDesign MeetItemDesigns[5] = {
+    {"QUICK MATCH", 76, 132, 109, 17, HighlightColour, NoBack, false, 13, Alignment::Centre},
+    {"NEW ROOM", 76, 152, 109, 17, ItemColour, NoBack, false, 13, Alignment::Centre},
+    {"JOIN ROOM", 76, 172, 109, 17, ItemColour, NoBack, false, 13, Alignment::Centre},
+    {"WATCH", 76, 192, 109, 17, ItemColour, NoBack, false, 13, Alignment::Centre},
+    {"BACK", 76, 212, 109, 17, ItemColour, NoBack, false, 13, Alignment::Centre},
+};
+
+const LabelDesign CodeHeadingDesign = {"", 8, 60, 240, 17, Yellow, NoBack, false, 13, Alignment::Centre};
+const LabelDesign CodeLetterDesigns[4] = {
+    {"", 48, 96, 36, 44, ItemColour, CodeLetterBack, true, 35, Alignment::Centre},
+    {"", 92, 96, 36, 44, ItemColour, CodeLetterBack, true, 35, Alignment::Centre},
+    {"", 136, 96, 36, 44, ItemColour, CodeLetterBack, true, 35, Alignment::Centre},
+    {"", 180, 96, 36, 44, ItemColour, CodeLetterBack, true, 35, Alignment::Centre},
+};
+const LabelDesign CodeHintDesigns[2] = {
+    {"TYPE THE LETTERS - ENTER", 8, 172, 240, 17, ItemColour, NoBack, false, 13, Alignment::Centre},
+    {"BACKSPACE ERASES - ESC BACK", 8, 192, 240, 17, ItemColour, NoBack, false, 13, Alignment::Centre},
+};
+
 const LabelDesign PlayDesigns[4] = {
     {"1P", 0, 204, 69, 21, RGB(255, 0, 0), PlayBack, true, 21, Alignment::Centre},
     {"1P", 92, 204, 69, 21, RGB(255, 255, 0), PlayBack, true, 21, Alignment::Centre},

@@ -30,6 +30,23 @@ constexpr int32_t ItemColour = RGB(255, 255, 255);
 constexpr int32_t HighlightColour = RGB(255, 0, 0);
 constexpr int32_t ChosenColour = RGB(0, 0, 255);
 constexpr uint32_t ChoicePause = 1000; // milliseconds the chosen item stays on screen
+// With a server known, the menu has a fourth item in its free row, between 2PLAYERS GAME and EXIT.
+extern const LabelDesign OnlineItemDesign;
+
+// The online window: how to meet another player through the server, a menu in the title's look.
+// Its items are indexed by MeetChoice; the row of WATCH is kept free between JOIN ROOM and BACK.
+constexpr WindowDesign MeetDesign = {"Zorbump", 256, 239};
+extern const LabelDesign MeetHeadingDesign; // "ONLINE"
+extern const LabelDesign MeetPlaceDesign;   // the server's address
+extern const LabelDesign MeetItemDesigns[5];
+
+// The window where a room's code is typed: a line saying what for, the four letters, the keys.
+constexpr WindowDesign CodeDesign = {"Zorbump", 256, 239};
+extern const LabelDesign CodeHeadingDesign;
+extern const LabelDesign CodeLetterDesigns[4];
+extern const LabelDesign CodeHintDesigns[2];
+constexpr int32_t CodeLetterBack = RGB(0, 0, 96);
+constexpr int32_t CodeCursorBack = RGB(255, 0, 0);
 
 // The select window.
 constexpr WindowDesign SelectDesign = {"Zorbump", 480, 360};

@@ -47,25 +47,36 @@ void Frm_Main::Form_Load() {
     KeepMatch();
     Hide();
     PlayingOnline = false;
-    if (Online != nullptr && Online->Active()) {
-        Tim_Main.SetInterval(MatchTickInterval);
-        if (Online->PrepareMatch()) {
-            Show();
-            PlayingOnline = true;
-            Online->BeginMatch();
-            Tim_Main.SetEnabled(true);
-            return;
+    // The title comes back after an online window left with BACK, and after a session's end.
+    for (;;) {
+        if (Online != nullptr && Online->Active()) {
+            Tim_Main.SetInterval(MatchTickInterval);
+            if (Online->PrepareMatch()) {
+                Show();
+                PlayingOnline = true;
+                Online->BeginMatch();
+                Tim_Main.SetEnabled(true);
+                return;
+            }
+            if (ProgramEnding()) {
+                return;
+            }
         }
+        Title = std::make_unique<Frm_Title>(Online != nullptr && Online->ServerKnown());
+        Title->ShowModal();
+        const bool ChoseOnline = Title->ChoseOnline;
+        Title.reset();
+        // The title's exit choice ends the program here; so does closing the title by its frame.
         if (ProgramEnding()) {
             return;
         }
-    }
-    Title = std::make_unique<Frm_Title>();
-    Title->ShowModal();
-    Title.reset();
-    // The title's exit choice ends the program here; so does closing the title by its frame.
-    if (ProgramEnding()) {
-        return;
+        if (!ChoseOnline) {
+            break;
+        }
+        Online->ChooseOnline();
+        if (ProgramEnding()) {
+            return;
+        }
     }
     if (Gl_PlayerCount == 3) {
         EndProgram();

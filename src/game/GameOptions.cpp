@@ -80,7 +80,7 @@ bool ReadAddress(const char *Text, SessionOptions &Online) {
 } // namespace
 
 bool ParseGameOptions(int Count, const char *const *Arguments, GameOptions &Options, std::string &Error) {
-    int Roles = 0; // 1 host, 2 join
+    int Roles = 0; // 1 host, 2 join, 4 server
     bool DelayGiven = false;
     for (int Index = 1; Index < Count; ++Index) {
         const std::string Argument = Arguments[Index];

@@ -9,6 +9,11 @@ class OnlineFlow {
   public:
     // A session is starting or on. Once it has ended, the game is the local game again.
     virtual bool Active() const = 0;
+    // A server is known: the title offers ONLINE.
+    virtual bool ServerKnown() const = 0;
+    // The title's ONLINE: the online window asks how to meet. True when a session is to start
+    // (Active from then on), false to show the title again.
+    virtual bool ChooseOnline() = 0;
     // In place of the title and the select screen: starts the session if it has not started, says
     // why it ended if it has, and runs the shared select screen. True with a line-up chosen for a
     // match of the session; false when the match window should go to its local title.

@@ -25,6 +25,10 @@ constexpr size_t LargestMessage = 512; // no message is longer
 constexpr int32_t MaxTick = 1 << 24;
 constexpr uint16_t MaxSegment = 1 << 14;
 constexpr uint16_t MaxScreen = 1 << 14;
+// The seed of an unseeded Welcome whose host plays the select screen shared by both machines (the
+// game's windows): its line-up is the select screen's to choose. Any other Welcome gives the
+// line-up the match starts from at once (zorbump-sim's, which has no select screen).
+constexpr uint64_t SelectScreenSeed = 0x5A42'5345'4C45'4354;
 
 enum class Kind : uint8_t {
     Hello = 1,   // guest to host: my protocol and build

@@ -4,14 +4,19 @@
 #include <cstdio>
 
 #include "assets/Designs.h"
+#include "match/Draw.h"
+#include "match/Lineup.h"
 #include "match/Match.h"
 #include "match/Trace.h"
 #include "net/Links.h"
 #include "net/Meeting.h"
 #include "net/RelayTransport.h"
+#include "online/FrmMeet.h"
 #include "online/FrmOnline.h"
 #include "platform/Keyboard.h"
 #include "platform/Toolkit.h"
+#include "replay/FrmReplay.h"
+#include "replay/LiveFeed.h"
 
 namespace {
 
@@ -95,6 +100,9 @@ void OnlineSession::Start() {
     // The session's number, on every message after the handshake: a stray datagram of an earlier
     // session is not taken for one of this.
     Welcome.Session = uint32_t(std::chrono::steady_clock::now().time_since_epoch().count()) | 1u;
+    // Our line-up is chosen on the select screen both machines share.
+    Welcome.Seeded = 0;
+    Welcome.Seed = Wire::SelectScreenSeed;
     uint64_t Since = StartMillis();
     std::string Line;
     if (Options.Role == SessionOptions::Roles::ThroughServer) {
@@ -200,6 +208,60 @@ std::unique_ptr<RelayTransport> OnlineSession::Meet(const std::string &Place) {
     return nullptr;
 }
 
+// Watches a room's match in the viewer, fed by the server, until the watcher closes it. The match
+// window's records and drawing are the viewer's meanwhile, and are as they were afterwards.
+void OnlineSession::Watch(const std::string &Code) {
+    std::string Error;
+    std::unique_ptr<Transport> ToServer =
+        OpenServerLink(Options.Address, Options.Port, Options.Secure, Error);
+    if (ToServer == nullptr) {
+        ShowNotice(Error);
+        return;
+    }
+    Typ_MatchSnapshot Kept;
+    SaveMatch(Kept);
+    const Typ_MatchCanvas KeptCanvas = Gl_Canvas;
+    {
+        LiveFeed Feed(std::move(ToServer), Code, Options.Address + ":" + std::to_string(Options.Port));
+        Frm_Replay Viewer(Feed, Code);
+        Viewer.ShowModal();
+    }
+    RestoreMatch(Kept);
+    Gl_Canvas = KeptCanvas;
+}
+
+// A new session through the known server, the way the online window chose; the last one, if any,
+// has ended and said why.
+bool OnlineSession::ChooseOnline() {
+    const MeetRequest Wanted = ChooseMeeting(Options.Address + ":" + std::to_string(Options.Port));
+    using Meets = SessionOptions::Meets;
+    switch (Wanted.Choice) {
+    case MeetChoice::Quick:
+        Options.Meet = Meets::Quick;
+        break;
+    case MeetChoice::NewRoom:
+        Options.Meet = Meets::NewRoom;
+        break;
+    case MeetChoice::JoinRoom:
+        Options.Meet = Meets::JoinRoom;
+        break;
+    case MeetChoice::Watch:
+        if (!ProgramEnding() && !Active()) {
+            Watch(Wanted.Code);
+        }
+        return false; // the title once the watcher has seen enough
+    default:
+        return false;
+    }
+    if (ProgramEnding() || Active()) {
+        return false;
+    }
+    Options.Role = SessionOptions::Roles::ThroughServer;
+    Options.Room = Wanted.Code;
+    Started = false;
+    return true;
+}
+
 bool OnlineSession::PrepareMatch() {
     if (!Started) {
         Start();
@@ -210,7 +272,8 @@ bool OnlineSession::PrepareMatch() {
     } else if (Match != nullptr) {
         Screen = uint16_t(Screen + 1);
     }
-    if (!Over()) {
+    Given = !Over() && Screen == 0 && LineupGiven();
+    if (!Over() && !Given) {
         // The shared select screen, its inputs taken from now on, also while a notice is read.
         // A match that finished here may not have finished there yet: its last tick is said
         // again for a while.
@@ -231,7 +294,7 @@ bool OnlineSession::PrepareMatch() {
     if (ProgramEnding() || Over()) {
         return false;
     }
-    const bool Chosen = Select->Run();
+    const bool Chosen = Given || Select->Run();
     Select.reset();
     if (!Chosen) {
         // The session or the program ended while the select screen was up.
@@ -272,12 +335,37 @@ void OnlineSession::SayNotice() {
     }
 }
 
+bool OnlineSession::LineupGiven() const {
+    const Wire::Message &Setup = Net->Setup();
+    return Setup.Seeded != 0 || Setup.Seed != Wire::SelectScreenSeed;
+}
+
 void OnlineSession::BeginMatch() {
     KeepMatch();
+    const ReplayOrigin Origin = Relay != nullptr ? ReplayOrigin::Server : ReplayOrigin::Direct;
+    if (Given) {
+        // The host's line-up, both people driven from the two machines, as zorbump-sim plays it.
+        const Wire::Message &Setup = Net->Setup();
+        int Sides[4], Slots[4];
+        for (int Index = 0; Index < 4; ++Index) {
+            Sides[Index] = Setup.Sides[Index];
+            Slots[Index] = Setup.Slots[Index];
+        }
+        const int People[2] = {Setup.People[0], Setup.People[1]};
+        StartLineup(Sides, Slots, People, Setup.Seeded != 0, Setup.Seed);
+        if (!RecordDir.empty()) {
+            Recorder.Begin(Origin, Sides, Slots, People, Setup.Seeded != 0, Setup.Seed);
+        }
+        Match->BeginAsStarted();
+        if (TraceSink) {
+            TraceSink(TraceLine(0));
+        }
+        return;
+    }
     // The line-up before the match starts (starting moves everyone up one position); the random
     // source once the match has taken its own point of the sequence.
     if (!RecordDir.empty()) {
-        Recorder.BeginFromRecords(Relay != nullptr ? ReplayOrigin::Server : ReplayOrigin::Direct);
+        Recorder.BeginFromRecords(Origin);
     }
     ReplayRecorder Watched;
     if (Relay != nullptr && Hosting) {

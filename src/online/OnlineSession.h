@@ -31,6 +31,8 @@ class OnlineSession final : public OnlineFlow {
 
     // Also once it has ended, until it has said why.
     bool Active() const override { return !Started || Net != nullptr || !Notice.empty(); }
+    bool ServerKnown() const override { return Options.ServerKnown; }
+    bool ChooseOnline() override;
     bool PrepareMatch() override;
     void BeginMatch() override;
     bool MatchTick() override;
@@ -57,11 +59,15 @@ class OnlineSession final : public OnlineFlow {
     int Local() const { return Hosting ? 0 : 1; }
     void SayNotice();
     void KeepMatch();
+    void Watch(const std::string &Code);
     void TellWatchers(ReplayRecorder &Start);
 
     SessionOptions Options;
     bool Started = false;
     bool Hosting = false; // this machine is the first person's: it hosts, or the server made it host
+    // The host gave the first match's line-up (zorbump-sim hosts): no select screen before it.
+    bool LineupGiven() const;
+    bool Given = false; // the match being prepared or played starts from the host's line-up
     static inline std::function<void(const std::string &)> TraceSink;
     std::string RecordDir;
     ReplayRecorder Recorder;

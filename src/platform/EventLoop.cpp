@@ -56,12 +56,12 @@ void Dispatch(const ToolkitEvent &Event) {
             break;
         }
         KeptKey = 0;
-        if (HeardKeys != nullptr && HeardKeys(Event.KeyCode)) {
+        if (HeardKeys != nullptr && !Target->Typing() && HeardKeys(Event.KeyCode)) {
             KeptKey = Event.KeyCode;
             break;
         }
         if (Target->Visible() && TakesInput(Target)) {
-            const int16_t KeyCode = Target->PadKey(Event.KeyCode);
+            const int16_t KeyCode = Target->PadKey(Event.KeyCode, Event.Pad);
             if (KeyCode != 0) {
                 Target->DeliverKey(KeyCode);
             }

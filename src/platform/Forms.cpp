@@ -345,7 +345,13 @@ Label *Form::LabelAt(int32_t X, int32_t Y) const {
     return nullptr;
 }
 
-int16_t Form::PadKey(int16_t KeyCode) const {
+int16_t Form::PadKey(int16_t KeyCode, bool FromPad) const {
+    if (FromPad && TypesLetters) {
+        const int16_t Own = PadDirection(KeyCode);
+        if (Own != KeyCode) {
+            return Own;
+        }
+    }
     switch (KeyCode) {
     case VK_GAMEPAD_MENU:
         return PadStart;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/Keyboard.h"
+#include "platform/Pads.h"
+
 void HeadlessBackend::At(uint64_t Millis, std::function<void()> Step) {
     Script.emplace(Millis * 1000, std::move(Step));
 }
@@ -14,6 +17,15 @@ void HeadlessBackend::Press(int16_t KeyCode, bool Repeat) {
     Event.KeyCode = KeyCode;
     Event.Repeat = Repeat;
     Queue.push_back(Event);
+}
+
+void HeadlessBackend::PressPad(int16_t KeyCode) {
+    Press(KeyCode);
+    Queue.back().Pad = true;
+    if (KeyCode == VK_Z || KeyCode == VK_UP) {
+        Press(VK_GAMEPAD_A);
+        Queue.back().Pad = true;
+    }
 }
 
 void HeadlessBackend::Click(int32_t X, int32_t Y) {

@@ -28,6 +28,9 @@ class HeadlessBackend final : public Backend {
     // Events for the window that has the focus, as if they happened now. A repeated press is the
     // one a held key sends again and again.
     void Press(int16_t KeyCode, bool Repeat = false);
+    // A controller's press of the control that stands for this key (the face button: VK_Z or
+    // VK_UP), with the face key after it as the real backend sends it.
+    void PressPad(int16_t KeyCode);
     void Click(int32_t X, int32_t Y);
     // The focused window's close button.
     void CloseFocused();

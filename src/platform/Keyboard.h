@@ -5,10 +5,15 @@
 #include <cstdint>
 
 // Virtual-key codes the game uses.
+constexpr int32_t VK_BACK = 0x08;
 constexpr int32_t VK_RETURN = 0x0D;
 constexpr int32_t VK_ESCAPE = 0x1B;
 constexpr int32_t VK_SPACE = 0x20;
+constexpr int32_t VK_LEFT = 0x25;
 constexpr int32_t VK_UP = 0x26;
+constexpr int32_t VK_RIGHT = 0x27;
+constexpr int32_t VK_DOWN = 0x28;
+constexpr int32_t VK_A = 0x41;
 constexpr int32_t VK_G = 0x47;
 constexpr int32_t VK_J = 0x4A;
 constexpr int32_t VK_M = 0x4D;

@@ -59,6 +59,23 @@ Seat *SeatOf(SDL_JoystickID Id) {
     return nullptr;
 }
 
+} // namespace
+
+int16_t PadDirection(int16_t Key) {
+    constexpr int16_t Own[KeyRole::Count] = {VK_GAMEPAD_DPAD_UP, VK_GAMEPAD_DPAD_DOWN, VK_GAMEPAD_DPAD_LEFT,
+                                             VK_GAMEPAD_DPAD_RIGHT, 0};
+    for (const auto &Keys : KeySets) {
+        for (int Role = 0; Role < KeyRole::Count; ++Role) {
+            if (Keys[Role] == Key) {
+                return Own[Role];
+            }
+        }
+    }
+    return Key;
+}
+
+namespace {
+
 int SeatIndex(const Seat *Which) {
     return Which == &Seats[0] ? 0 : 1;
 }

@@ -12,6 +12,15 @@ union SDL_Event;
 // (Form::SetPadKeys); the key states never hold them.
 constexpr int16_t VK_GAMEPAD_A = 0xC3;
 constexpr int16_t VK_GAMEPAD_MENU = 0xCF;
+constexpr int16_t VK_GAMEPAD_DPAD_UP = 0xCB;
+constexpr int16_t VK_GAMEPAD_DPAD_DOWN = 0xCC;
+constexpr int16_t VK_GAMEPAD_DPAD_LEFT = 0xCD;
+constexpr int16_t VK_GAMEPAD_DPAD_RIGHT = 0xCE;
+
+// What a controller's press of a person's key is as the controller's own: a direction as
+// VK_GAMEPAD_DPAD_*, the hit key as 0 (the face button comes as VK_GAMEPAD_A too), anything
+// else unchanged.
+int16_t PadDirection(int16_t PersonKey);
 
 // Starts listening for controllers (those already connected arrive as events).
 void OpenPads();

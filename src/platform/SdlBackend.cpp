@@ -163,6 +163,7 @@ class SdlBackend final : public Backend {
             if (!KeyPress(KeyCode, Event)) {
                 return false;
             }
+            Event.Pad = true;
             // A face button is also the window's own choice of key (the title takes it as Enter).
             if (KeyCode == VK_Z || KeyCode == VK_UP) {
                 ToolkitEvent Face = Event;

@@ -5,14 +5,10 @@
 
 namespace {
 
-constexpr int16_t VK_BACK = 0x08;
 constexpr int16_t VK_TAB = 0x09;
 constexpr int16_t VK_SHIFT = 0x10;
 constexpr int16_t VK_CONTROL = 0x11;
 constexpr int16_t VK_MENU = 0x12;
-constexpr int16_t VK_LEFT = 0x25;
-constexpr int16_t VK_RIGHT = 0x27;
-constexpr int16_t VK_DOWN = 0x28;
 constexpr int16_t VK_NUMPAD0 = 0x60;
 constexpr int16_t VK_F1 = 0x70;
 

@@ -233,7 +233,14 @@ class Form {
         PadStart = StartKey;
         PadFace = FaceKey;
     }
-    int16_t PadKey(int16_t KeyCode) const;
+    // Letters are typed in this window: every letter key is the window's, also those the program
+    // listens to in every other window (M for the sound), and a controller's directions mean
+    // themselves (VK_GAMEPAD_DPAD_UP...), not the person's keys they stand for in a match, and its
+    // face buttons only the face key: a pushed d-pad is never a typed Y.
+    void SetTyping(bool Typing) { TypesLetters = Typing; }
+    bool Typing() const { return TypesLetters; }
+    // The key a press means to this window; FromPad when a controller made it.
+    int16_t PadKey(int16_t KeyCode, bool FromPad = false) const;
     uint32_t WindowId() const { return Id; }
     void DeliverKey(int16_t KeyCode);
     void DeliverMouseDown(int32_t X, int32_t Y);
@@ -268,4 +275,5 @@ class Form {
     Label *PressedLabel = nullptr;
     int16_t PadStart = 0x0D; // Enter
     int16_t PadFace = 0;
+    bool TypesLetters = false;
 };

@@ -13,6 +13,7 @@ struct ToolkitEvent {
     uint32_t Window = 0;  // the backend's window id; 0 for Quit
     int16_t KeyCode = 0;  // virtual-key code of a KeyDown
     bool Repeat = false;  // a KeyDown sent again because the key is still held
+    bool Pad = false;     // a KeyDown a controller made
     int32_t X = 0, Y = 0; // position of a mouse event in the window's drawing area
 };
 

@@ -6,7 +6,7 @@
 #include "records/BasCmnDef.h"
 #include "platform/Keyboard.h"
 
-Frm_Title::Frm_Title() : Form(TitleDesign.Caption, TitleDesign.Width, TitleDesign.Height) {
+Frm_Title::Frm_Title(bool WithOnline) : Form(TitleDesign.Caption, TitleDesign.Width, TitleDesign.Height) {
     DressWindow(*this);
     // On the menu a controller's face button chooses, as its Start does: both are Enter here.
     SetPadKeys(VK_RETURN, VK_RETURN);
@@ -21,6 +21,17 @@ Frm_Title::Frm_Title() : Form(TitleDesign.Caption, TitleDesign.Width, TitleDesig
         Items.push_back(std::make_unique<Label>(*this, PlayerItemDesigns[Index]));
         Items.back()->OnClick = [this, Index] { Lbl_Player_Click(Index); };
     }
+    if (WithOnline) {
+        Online = std::make_unique<Label>(*this, OnlineItemDesign);
+        Online->OnClick = [this] { Lbl_Online_Click(); };
+    }
+}
+
+Label &Frm_Title::ItemAt(int16_t Row) {
+    if (Online != nullptr && Row >= 3) {
+        return Row == 3 ? *Online : Lbl_Player(3);
+    }
+    return Lbl_Player(Row);
 }
 
 void Frm_Title::Form_Load() {
@@ -28,12 +39,12 @@ void Frm_Title::Form_Load() {
 }
 
 void Frm_Title::Form_KeyDown(int16_t KeyCode, int16_t) {
-    Lbl_Player(static_cast<int16_t>(MenuIndex)).SetForeColor(ItemColour);
+    ItemAt(static_cast<int16_t>(MenuIndex)).SetForeColor(ItemColour);
     switch (KeyCode) {
     case VK_N:
     case VK_NUMPAD2:
         MenuIndex = MenuIndex + 1;
-        if (MenuIndex > 3) {
+        if (MenuIndex > Rows()) {
             MenuIndex = 1;
         }
         ListenMenu(MenuSound::Move);
@@ -42,25 +53,39 @@ void Frm_Title::Form_KeyDown(int16_t KeyCode, int16_t) {
     case VK_NUMPAD8:
         MenuIndex = MenuIndex - 1;
         if (MenuIndex < 1) {
-            MenuIndex = 3;
+            MenuIndex = Rows();
         }
         ListenMenu(MenuSound::Move);
         break;
     case VK_RETURN:
-        Lbl_Player_Click(static_cast<int16_t>(MenuIndex));
+        if (Online != nullptr && MenuIndex == 3) {
+            Lbl_Online_Click();
+        } else {
+            Lbl_Player_Click(MenuIndex == 4 ? int16_t(3) : static_cast<int16_t>(MenuIndex));
+        }
         return;
     default:
         break;
     }
-    Lbl_Player(static_cast<int16_t>(MenuIndex)).SetForeColor(HighlightColour);
+    ItemAt(static_cast<int16_t>(MenuIndex)).SetForeColor(HighlightColour);
 }
 
 void Frm_Title::Lbl_Player_Click(int16_t Index) {
-    Lbl_Player(static_cast<int16_t>(MenuIndex)).SetForeColor(ItemColour);
+    ItemAt(static_cast<int16_t>(MenuIndex)).SetForeColor(ItemColour);
     Lbl_Player(Index).SetForeColor(ChosenColour);
     Gl_PlayerCount = Index;
     ListenMenu(MenuSound::Choice);
     // The chosen item turns blue on the screen before the pause, which handles no events.
+    Refresh();
+    Sleep(ChoicePause);
+    Unload();
+}
+
+void Frm_Title::Lbl_Online_Click() {
+    ItemAt(static_cast<int16_t>(MenuIndex)).SetForeColor(ItemColour);
+    Online->SetForeColor(ChosenColour);
+    ChoseOnline = true;
+    ListenMenu(MenuSound::Choice);
     Refresh();
     Sleep(ChoicePause);
     Unload();

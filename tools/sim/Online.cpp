@@ -136,6 +136,13 @@ int RunOnline(const OnlineOptions &Opt) {
 
     // The line-up as the host set it, both people driven from the two machines.
     const Wire::Message &Setup = Net.Setup();
+    if (!Hosting && Setup.Seeded == 0 && Setup.Seed == Wire::SelectScreenSeed) {
+        // The game hosts: its line-up comes from a select screen the tool has no part in.
+        Net.Leave();
+        Say("the other player chooses the line-up on the game's select screen, which zorbump-sim does not play: "
+            "let zorbump-sim open the room (--new-room) or host");
+        return 1;
+    }
     const int Sides[4] = {Setup.Sides[0], Setup.Sides[1], Setup.Sides[2], Setup.Sides[3]};
     const int Slots[4] = {Setup.Slots[0], Setup.Slots[1], Setup.Slots[2], Setup.Slots[3]};
     const int People[2] = {Setup.People[0], Setup.People[1]};
