@@ -11,6 +11,8 @@
 #include "match/Trace.h"
 #include "net/Loopback.h"
 #include "net/Meeting.h"
+#include "online/FrmCode.h"
+#include "online/FrmMeet.h"
 #include "platform/Random.h"
 #include "replay/FrmReplay.h"
 #include "replay/LiveFeed.h"
@@ -205,6 +207,28 @@ TEST(WatchViewerTest, WatchTakesARoomsCodeAndAServerOnly) {
         EXPECT_FALSE(Parse(Bad, Refused, Error));
         EXPECT_EQ(Error.find('\n'), std::string::npos);
     }
+}
+
+TEST(WatchViewerTest, WatchInTheOnlineWindowAsksTheRoomsCode) {
+    HeadlessRun Run;
+    auto Keys = [&](std::initializer_list<int16_t> Codes) {
+        for (int16_t Code : Codes) {
+            Run.Screen.Press(Code);
+        }
+    };
+    Run.Screen.At(10, [&] {
+        ASSERT_NE(HeadlessRun::Focused<Frm_Meet>(), nullptr);
+        ASSERT_NE(HeadlessRun::Focused<Frm_Meet>()->Item(MeetChoice::Watch), nullptr);
+        Keys({VK_N, VK_N, VK_N, VK_RETURN});
+    });
+    Run.Screen.At(1100, [&] {
+        ASSERT_NE(HeadlessRun::Focused<Frm_Code>(), nullptr);
+        Keys({'W', 'A', 'T', 'C', VK_RETURN});
+    });
+    const MeetRequest Wanted = ChooseMeeting("127.0.0.1:24680");
+    EXPECT_FALSE(Run.Screen.Stalled());
+    EXPECT_EQ(Wanted.Choice, MeetChoice::Watch);
+    EXPECT_EQ(Wanted.Code, "WATC");
 }
 
 } // namespace
