@@ -9,7 +9,7 @@
 #include "audio/Sound.h"
 #include "game/FrmMain.h"
 #include "game/GameOptions.h"
-#include "net/EnetTransport.h"
+#include "net/Links.h"
 #include "online/OnlineSession.h"
 #include "platform/Console.h"
 #include "platform/SdlBackend.h"
@@ -76,7 +76,7 @@ int main(int Count, char **Arguments) {
         RunReplayViewer(Replay, Options.ReplayTick);
     } else if (!Options.WatchRoom.empty()) {
         std::unique_ptr<Transport> ToServer =
-            EnetTransport::Connect(Options.Online.Address, Options.Online.Port, Error);
+            OpenServerLink(Options.Online.Address, Options.Online.Port, Options.Online.Secure, Error);
         if (ToServer == nullptr) {
             std::fprintf(stderr, "Zorbump: %s\n", Error.c_str());
         } else {
@@ -88,8 +88,7 @@ int main(int Count, char **Arguments) {
         // Online, the session runs the screens until it ends; it says goodbye when the program does.
         OnlineSession Session(Options.Online, Options.RecordDir);
         const bool Online = Options.Online.Role != SessionOptions::Roles::None || Options.Online.ServerKnown;
-        RunProgram(Online ? &Session : nullptr,
-                   Options.RecordDir);
+        RunProgram(Online ? &Session : nullptr, Options.RecordDir);
     }
     StopSound();
     SetBackend(nullptr);
