@@ -14,29 +14,16 @@ set -u
 game=$1
 server=$2
 sim=$3
-for tool in Xvfb xdotool xwd; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed (scripts/install-deps test installs it)"
-    exit 77
-  fi
-done
-
-work=$(mktemp -d)
+. "$(dirname "$0")/virtual-screen.sh"
+begin_screen_test xdotool xwd
 mkdir "$work/a" "$work/b"
-. "$(dirname "$0")/end-processes.sh"
-cleanup() {
-  end_processes
-  rm -rf "$work"
-}
-trap cleanup EXIT
+A=""
+B=""
 fail() {
   echo "FAIL: $*"
-  for display in "$A" "$B"; do
+  for display in $A $B; do
     echo "  windows on $display:" $(on "$display" xdotool search --onlyvisible --name Zorbump 2>/dev/null |
       while read -r w; do echo "$(on "$display" xdotool getwindowname "$w")/$(on "$display" xdotool getwindowgeometry "$w" | sed -n 's/.*Geometry: //p')"; done)
-  done
-  [ -n "${MEET_SHOTS:-}" ] && for display in "$A" "$B"; do
-    on "$display" xwd -silent -root >"$MEET_SHOTS/screen-${display#:}.xwd" 2>/dev/null
   done
   for log in "$work"/*.log; do
     [ -s "$log" ] && sed "s/^/  $(basename "$log" .log): /" "$log" | tail -n 10
@@ -44,12 +31,10 @@ fail() {
   exit 1
 }
 
-. "$(dirname "$0")/virtual-screen.sh"
 start_virtual_screen "$work/a" 640x480 || fail "no virtual screen"
 A=$DISPLAY
 start_virtual_screen "$work/b" 640x480 || fail "no second virtual screen"
 B=$DISPLAY
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 port=$(python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 "$server" --port "$port" 2>"$work/server.log" &
 for _ in $(seq 50); do grep -q listening "$work/server.log" && break; sleep 0.1; done
