@@ -182,6 +182,15 @@ void EnetSide::Send(PlayerId To, const uint8_t *Bytes, size_t Size, bool Reliabl
     Dirty = true;
 }
 
+size_t EnetSide::Backlog(PlayerId Who) const {
+    auto It = Peers.find(Who);
+    if (It == Peers.end()) {
+        return 0;
+    }
+    ENetPeer *P = It->second.Enet;
+    return enet_list_size(&P->outgoingCommands) + enet_list_size(&P->sentReliableCommands);
+}
+
 void EnetSide::Close(PlayerId Who) {
     auto It = Peers.find(Who);
     if (It != Peers.end()) {

@@ -26,6 +26,8 @@ class EnetSide {
     static bool Owns(PlayerId Id) { return Id % 2 == 0; }
     void Send(PlayerId To, const uint8_t *Bytes, size_t Size, bool Reliable);
     void Close(PlayerId Who);
+    // Messages queued for the player and not yet acknowledged.
+    size_t Backlog(PlayerId Who) const;
     // Lets what was queued leave now rather than at the next round.
     void Flush();
     void Shut();

@@ -7,7 +7,7 @@
 using Meeting::Reason;
 
 Lobby::Lobby(Output &Out, Metrics &Counts, AddressLimits &Limits, const Settings &Chosen, uint64_t Seed)
-    : Out(Out), Counts(Counts), Limits(Limits), Chosen(Chosen), Random(Seed) {}
+    : Out(Out), Counts(Counts), Limits(Limits), Chosen(Chosen), Random(Seed), Seen(Out, Chosen.Watching) {}
 
 bool Lobby::Join(PlayerId Who, const std::string &Address, Clock::time_point Now) {
     if (Stopped || int(People.size()) >= Chosen.MaxPlayers) {
@@ -30,6 +30,8 @@ void Lobby::Leave(PlayerId Who, bool Lost) {
     const Player P = It->second;
     if (P.At == Stage::Hosting || P.At == Stage::Playing) {
         EndRoom(P.Room, Lost ? Reason::PartnerLost : Reason::PartnerLeft, Who);
+    } else if (P.At == Stage::Watching) {
+        Seen.Remove(Who);
     }
     People.erase(Who);
 }
@@ -66,7 +68,13 @@ bool Lobby::Receive(PlayerId Who, const uint8_t *Bytes, size_t Size, bool Reliab
     }
     if (Meeting::IsMeetingKind(H.Kind)) {
         Meeting::Message In;
-        if (!Meeting::Decode(Bytes, Size, In) || In.Type != Meeting::Kind::Ask) {
+        const bool Decoded = Meeting::Decode(Bytes, Size, In);
+        if (Decoded && In.Type == Meeting::Kind::Start && P.At == Stage::Playing &&
+            Rooms.at(P.Room).Host == Who) {
+            Seen.Started(P.Room, In.Screen, In.Bytes, Now); // how the host's next match starts, for watchers
+            return false;
+        }
+        if (!Decoded || (In.Type != Meeting::Kind::Ask && In.Type != Meeting::Kind::Watch)) {
             Counts.Refuse("framing");
             return false;
         }
@@ -74,7 +82,11 @@ bool Lobby::Receive(PlayerId Who, const uint8_t *Bytes, size_t Size, bool Reliab
             Counts.Refuse("out_of_turn"); // one request at a time: a player asks again once refused
             return false;
         }
-        Ask(Who, P, In, Now);
+        if (In.Type == Meeting::Kind::Watch) {
+            Watch(Who, P, In, Now);
+        } else {
+            Ask(Who, P, In, Now);
+        }
         return false;
     }
     // A session's message. Only the number the server gave the room is relayed; a guest's very first
@@ -88,7 +100,42 @@ bool Lobby::Receive(PlayerId Who, const uint8_t *Bytes, size_t Size, bool Reliab
     Out.Send(To, Bytes, Size, Reliable);
     Counts.MessagesRelayed++;
     Counts.BytesRelayed += Size;
+    Seen.Relayed(P.Room, R.Host == Who, Bytes, Size, Now);
     return true;
+}
+
+void Lobby::Watch(PlayerId Who, Player &P, const Meeting::Message &In, Clock::time_point Now) {
+    if (Stopped) {
+        Refuse(Who, Reason::GoingAway);
+        return;
+    }
+    // A code to watch by is as hard to guess as a code to join by.
+    if (!Limits.MayTryCode(P.Address, Now)) {
+        Counts.Refuse("too_many_codes");
+        Refuse(Who, Reason::TooManyTries);
+        return;
+    }
+    auto Found = Codes.find(std::string(In.Room.begin(), In.Room.end()));
+    if (Found == Codes.end()) {
+        Limits.WrongCode(P.Address, Now);
+        Counts.Refuse("wrong_code");
+        Refuse(Who, Reason::NoSuchRoom);
+        return;
+    }
+    const Player &Host = People.at(Rooms.at(Found->second).Host);
+    if (Host.Protocol != In.Protocol || Host.Fingerprint != In.Fingerprint) {
+        Counts.Refuse("other_build");
+        Refuse(Who, Reason::OtherBuild); // another build would play another match from the inputs
+        return;
+    }
+    if (Seen.Count(Found->second) >= size_t(Meeting::MaxWatchers)) {
+        Counts.Refuse("no_seats");
+        Refuse(Who, Reason::NoSeats);
+        return;
+    }
+    P.At = Stage::Watching;
+    P.Room = Found->second;
+    Seen.Add(Found->second, Who, Now);
 }
 
 void Lobby::Ask(PlayerId Who, Player &P, const Meeting::Message &In, Clock::time_point Now) {
@@ -191,6 +238,9 @@ void Lobby::Pair(PlayerId HostId, PlayerId GuestId, uint32_t Session, Clock::tim
         Tell(Id, M);
     }
     Counts.MatchesPlaying++;
+    if (!Rooms.at(Session).Code.empty()) {
+        Seen.Players(Session, HostId, GuestId); // only a room's code lets anyone watch
+    }
 }
 
 void Lobby::Tick(Clock::time_point Now) {
@@ -216,6 +266,10 @@ void Lobby::Tick(Clock::time_point Now) {
     for (const auto &[Session, Silent] : Ending) {
         EndRoom(Session, Reason::PartnerLost, 0);
         (void)Silent;
+    }
+    for (PlayerId Slow : Seen.Tick(Now)) {
+        Counts.Refuse("slow_watcher");
+        Drop(Slow);
     }
 }
 
@@ -254,6 +308,12 @@ void Lobby::EndRoom(uint32_t Session, Reason Why, PlayerId Leaver) {
     }
     if (!R.Code.empty()) {
         Codes.erase(R.Code);
+    }
+    // Watchers see the rest of what was played, then why it ended.
+    const Reason ToWatchers =
+        Why == Reason::PartnerLeft || Why == Reason::PartnerLost ? Reason::PlayersLeft : Why;
+    for (PlayerId Watcher : Seen.Close(Session, ToWatchers)) {
+        Drop(Watcher);
     }
     if (R.Guest == 0) {
         Counts.RoomsWaiting--;

@@ -14,16 +14,13 @@
 #include "net/Meeting.h"
 #include "server/Limits.h"
 #include "server/Metrics.h"
-
-using PlayerId = uint64_t;
+#include "server/Watchers.h"
 
 class Lobby {
   public:
     using Clock = std::chrono::steady_clock;
 
-    struct Output {
-        virtual ~Output() = default;
-        virtual void Send(PlayerId To, const uint8_t *Bytes, size_t Size, bool Reliable) = 0;
+    struct Output : WatchOutput {
         // Ends the player's connection once what was sent has left. The player is already gone
         // from the Lobby; the owner's later Leave for it is ignored.
         virtual void Close(PlayerId Who) = 0;
@@ -44,6 +41,7 @@ class Lobby {
         int MaxPlayers = 2000;
         std::chrono::milliseconds Silence{5000};
         std::chrono::milliseconds RoomWait{10 * 60 * 1000};
+        Watchers::Settings Watching;
     };
 
     Lobby(Output &Out, Metrics &Counts, AddressLimits &Limits, const Settings &Chosen, uint64_t Seed);
@@ -63,10 +61,11 @@ class Lobby {
     void Stop();
 
     size_t Players() const { return People.size(); }
+    const Watchers &Watching() const { return Seen; }
     bool Stopping() const { return Stopped; }
 
   private:
-    enum class Stage { Idle, Queued, Hosting, Playing };
+    enum class Stage { Idle, Queued, Hosting, Playing, Watching };
     struct Player {
         std::string Address;
         Stage At = Stage::Idle;
@@ -83,6 +82,7 @@ class Lobby {
     };
 
     void Ask(PlayerId Who, Player &P, const Meeting::Message &In, Clock::time_point Now);
+    void Watch(PlayerId Who, Player &P, const Meeting::Message &In, Clock::time_point Now);
     void Pair(PlayerId HostId, PlayerId GuestId, uint32_t Session, Clock::time_point Now);
     void Tell(PlayerId To, const Meeting::Message &M);
     void Refuse(PlayerId To, Meeting::Reason Why);
@@ -102,4 +102,5 @@ class Lobby {
     std::unordered_map<uint32_t, Room> Rooms;
     std::unordered_map<std::string, uint32_t> Codes;
     std::deque<PlayerId> Queue; // quick-match players in the order they came; stale ids skipped
+    Watchers Seen;
 };

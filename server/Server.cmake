@@ -4,12 +4,12 @@ find_package(Threads REQUIRED)
 # HTTPS and wss:// through Boost.Asio's SSL streams over Debian's OpenSSL (libssl-dev).
 find_package(OpenSSL REQUIRED)
 add_library(zorbump_server_parts STATIC
-  ${CMAKE_SOURCE_DIR}/src/net/Meeting.cpp ${CMAKE_SOURCE_DIR}/server/EnetSide.cpp
+  ${CMAKE_SOURCE_DIR}/src/net/Meeting.cpp ${CMAKE_SOURCE_DIR}/src/net/Protocol.cpp ${CMAKE_SOURCE_DIR}/server/EnetSide.cpp
   ${CMAKE_SOURCE_DIR}/server/Limits.cpp ${CMAKE_SOURCE_DIR}/server/Lobby.cpp ${CMAKE_SOURCE_DIR}/server/Metrics.cpp
   ${CMAKE_SOURCE_DIR}/server/Options.cpp ${CMAKE_SOURCE_DIR}/server/Server.cpp ${CMAKE_SOURCE_DIR}/server/Tls.cpp
   ${CMAKE_SOURCE_DIR}/server/ReplayIntake.cpp ${CMAKE_SOURCE_DIR}/server/ReplayShelf.cpp
   ${CMAKE_SOURCE_DIR}/src/net/ReplayUpload.cpp ${CMAKE_SOURCE_DIR}/src/replay/ReplayFile.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/Crc32.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/Crc32.cpp ${CMAKE_SOURCE_DIR}/server/Watchers.cpp
   ${CMAKE_SOURCE_DIR}/server/StaticFiles.cpp ${CMAKE_SOURCE_DIR}/server/WebSide.cpp)
 target_include_directories(zorbump_server_parts PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/src)
 target_compile_definitions(zorbump_server_parts PUBLIC BOOST_ASIO_NO_DEPRECATED BOOST_BEAST_USE_STD_STRING_VIEW)

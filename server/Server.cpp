@@ -141,6 +141,10 @@ void Server::Send(PlayerId To, const uint8_t *Bytes, size_t Size, bool Reliable)
     }
 }
 
+size_t Server::Backlog(PlayerId Who) const {
+    return EnetSide::Owns(Who) ? Enet.Backlog(Who) : Web.Backlog(Who);
+}
+
 void Server::Close(PlayerId Who) {
     if (EnetSide::Owns(Who)) {
         Enet.Close(Who);

@@ -40,6 +40,7 @@ class Server : private Lobby::Output {
   private:
     void Send(PlayerId To, const uint8_t *Bytes, size_t Size, bool Reliable) override;
     void Close(PlayerId Who) override;
+    size_t Backlog(PlayerId Who) const override;
     void Tick();
     void Say(const std::string &Line);
 

@@ -33,6 +33,7 @@ class WsPlayer {
     virtual ~WsPlayer() = default;
     virtual void Send(const uint8_t *Bytes, size_t Size) = 0;
     virtual void Close() = 0;
+    virtual size_t Waiting() const = 0; // messages not yet written
     virtual void Drop() = 0;
 };
 
@@ -83,6 +84,8 @@ class WsPlayerOn : public WsPlayer, public std::enable_shared_from_this<WsPlayer
             Write();
         }
     }
+
+    size_t Waiting() const override { return Queue.size(); }
 
     void Close() override {
         Closing = true;
@@ -440,6 +443,16 @@ void WebSide::Send(PlayerId To, const uint8_t *Bytes, size_t Size, bool) {
             Player->Send(Bytes, Size);
         }
     }
+}
+
+size_t WebSide::Backlog(PlayerId Who) const {
+    auto It = Players.find(Who);
+    if (It != Players.end()) {
+        if (auto Player = It->second.lock()) {
+            return Player->Waiting();
+        }
+    }
+    return 0;
 }
 
 void WebSide::Close(PlayerId Who) {

@@ -40,6 +40,8 @@ class WebSide {
     static bool Owns(PlayerId Id) { return Id % 2 == 1; }
     void Send(PlayerId To, const uint8_t *Bytes, size_t Size, bool Reliable);
     void Close(PlayerId Who);
+    // Messages queued for the player and not yet written.
+    size_t Backlog(PlayerId Who) const;
     // Stops taking connections.
     void Shut();
     // Called after each player's message is handled (the other side's queue may want a flush).

@@ -17,7 +17,7 @@ set(ZORBUMP_SOURCES
   src/match/Ball.cpp src/match/Controls.cpp src/match/Cpu.cpp src/match/Draw.cpp src/match/Fingerprint.cpp
   src/match/Lineup.cpp src/match/Match.cpp src/match/Player.cpp src/match/Trace.cpp
   # Replays: the file, playing one again, keeping one.
-  src/replay/ReplayFile.cpp src/replay/ReplayMatch.cpp src/replay/FrmReplay.cpp
+  src/replay/ReplayFile.cpp src/replay/ReplayMatch.cpp src/replay/FrmReplay.cpp src/replay/LiveFeed.cpp
   # The meeting messages spoken with the server: rules-free, for every target.
   src/net/Meeting.cpp src/net/RelayTransport.cpp src/net/ReplayUpload.cpp
   # The windows.

@@ -9,11 +9,13 @@
 #include "audio/Sound.h"
 #include "game/FrmMain.h"
 #include "game/GameOptions.h"
+#include "net/Links.h"
 #include "online/OnlineSession.h"
 #include "platform/Console.h"
 #include "platform/SdlBackend.h"
 #include "platform/Toolkit.h"
 #include "replay/FrmReplay.h"
+#include "replay/LiveFeed.h"
 #include "replay/ReplayMatch.h"
 
 int main(int Count, char **Arguments) {
@@ -72,12 +74,21 @@ int main(int Count, char **Arguments) {
     });
     if (!Options.ReplayPath.empty()) {
         RunReplayViewer(Replay, Options.ReplayTick);
+    } else if (!Options.WatchRoom.empty()) {
+        std::unique_ptr<Transport> ToServer =
+            OpenServerLink(Options.Online.Address, Options.Online.Port, Options.Online.Secure, Error);
+        if (ToServer == nullptr) {
+            std::fprintf(stderr, "Zorbump: %s\n", Error.c_str());
+        } else {
+            LiveFeed Feed(std::move(ToServer), Options.WatchRoom,
+                          Options.Online.Address + ":" + std::to_string(Options.Online.Port));
+            RunWatchViewer(Feed, Options.WatchRoom);
+        }
     } else {
         // Online, the session runs the screens until it ends; it says goodbye when the program does.
         OnlineSession Session(Options.Online, Options.RecordDir);
         const bool Online = Options.Online.Role != SessionOptions::Roles::None || Options.Online.ServerKnown;
-        RunProgram(Online ? &Session : nullptr,
-                   Options.RecordDir);
+        RunProgram(Online ? &Session : nullptr, Options.RecordDir);
     }
     StopSound();
     SetBackend(nullptr);

@@ -135,6 +135,11 @@ void Frm_Main::Tim_Main_Timer() {
         if (Online->TickInterval() != Tim_Main.Interval()) {
             Tim_Main.SetInterval(Online->TickInterval());
         }
+        // The players see how many watch in the title bar; the match's picture stays the match's.
+        const int Watching = Online->Watchers();
+        SetCaption(Watching > 0
+                       ? std::string(MainDesign.Caption) + " - " + std::to_string(Watching) + " watching"
+                       : std::string(MainDesign.Caption));
         return;
     }
     if (Recorder.Recording()) {

@@ -3,10 +3,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "net/Meeting.h"
+
 const char *const GameUsage =
     "Usage: zorbump [--scale N] [--fullscreen] [--host [PORT] | --join HOST[:PORT] |\n"
-    "               --server HOST[:PORT]] [--delay N] [--record DIR] [--replay FILE [--tick N]]\n"
-    "               [--help]\n"
+    "               --server HOST[:PORT] [--watch CODE]] [--delay N] [--record DIR]\n"
+    "               [--replay FILE [--tick N]] [--help]\n"
     "  --scale N     show every window N times its size (1 to 8); without it the\n"
     "                largest whole scale that fits the screen\n"
     "  --fullscreen  start in full screen (F11 or Alt+Enter toggles it while playing)\n"
@@ -15,7 +17,11 @@ const char *const GameUsage =
     "                play online: join the game hosted at HOST (port 24680 unless given)\n"
     "  --server HOST[:PORT]\n"
     "                meet players through the zorbump-server at HOST (port 24680 unless\n"
-    "                given): the title gains ONLINE, for a quick match or a friend's room\n"
+    "                given): the title gains ONLINE, for a quick match, a friend's room, or\n"
+    "                watching a room's match\n"
+    "  --watch CODE  with --server, watch the match of the room of that code as it is\n"
+    "                played, about 2 s behind its players: Space pauses, the down and\n"
+    "                up arrows change the speed up to live, Escape closes\n"
     "  --delay N     online, hold every key of yours N ticks before it plays (0 to 3,\n"
     "                default 0); a little delay means fewer corrections on a slow line\n"
     "  --record DIR  keep every match played as a replay file in DIR, named by the\n"
@@ -120,6 +126,13 @@ bool ParseGameOptions(int Count, const char *const *Arguments, GameOptions &Opti
             }
             Roles |= 4;
             Options.Online.ServerKnown = true;
+        } else if (Argument == "--watch") {
+            const char *Value = Index + 1 < Count ? Arguments[++Index] : nullptr;
+            Options.WatchRoom = Meeting::NormalCode(Value != nullptr ? Value : "");
+            if (Options.WatchRoom.empty()) {
+                Error = "--watch needs a room's code of 4 letters";
+                return false;
+            }
         } else if (Argument == "--delay") {
             const char *Value = Index + 1 < Count ? Arguments[++Index] : nullptr;
             int Delay = 0;
@@ -155,6 +168,12 @@ bool ParseGameOptions(int Count, const char *const *Arguments, GameOptions &Opti
     }
     if ((Roles & 4) != 0 && Roles != 4) {
         Error = "--server goes with neither --host nor --join";
+        return false;
+    }
+    if (!Options.WatchRoom.empty() &&
+        (Roles != 4 || !Options.RecordDir.empty() || !Options.ReplayPath.empty() || DelayGiven)) {
+        Error = "--watch watches a room through a server: it needs --server, and goes with none of --record, "
+                "--replay, --delay";
         return false;
     }
     if (Options.ReplayTick >= 0 && Options.ReplayPath.empty()) {

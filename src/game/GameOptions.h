@@ -10,15 +10,15 @@
 struct SessionOptions {
     enum class Roles { None, Host, Guest, ThroughServer };
     Roles Role = Roles::None;
-    std::string Address;  // the host a guest joins, or the server
+    std::string Address; // the host a guest joins, or the server
     uint16_t Port = 24680;
-    int32_t Delay = 0;    // ticks every local input waits before it is played, 0 to 3
+    int32_t Delay = 0; // ticks every local input waits before it is played, 0 to 3
     // Through a server: a quick match, a new room, or the room of a code.
     enum class Meets { Quick, NewRoom, JoinRoom };
     Meets Meet = Meets::Quick;
-    std::string Room;       // JoinRoom: the code
-    bool Secure = false;    // the server over TLS, where the target can choose
-    std::string FriendLink; // with a room's code after it, the address that brings a friend in
+    std::string Room;         // JoinRoom: the code
+    bool Secure = false;      // the server over TLS, where the target can choose
+    std::string FriendLink;   // with a room's code after it, the address that brings a friend in
     bool ServerKnown = false; // Address and Port name a server: the title offers ONLINE
 };
 
@@ -28,6 +28,7 @@ struct GameOptions {
     std::string RecordDir;   // every match played is kept here as a replay file
     std::string ReplayPath;  // a replay to watch, in place of the game
     int64_t ReplayTick = -1; // the tick the viewer opens paused at, -1 to play from the start
+    std::string WatchRoom;   // the code of a room whose match is watched through the server
     bool Help = false;
 };
 

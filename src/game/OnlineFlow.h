@@ -27,6 +27,8 @@ class OnlineFlow {
     virtual bool MatchKey(int16_t KeyCode) = 0;
     // Milliseconds to the next tick: the side that runs ahead slows down a little.
     virtual uint32_t TickInterval() const = 0;
+    // How many watch the match through the server (0 without one).
+    virtual int Watchers() const { return 0; }
 
   protected:
     ~OnlineFlow() = default;

@@ -11,6 +11,10 @@ void PutU16(std::vector<uint8_t> &B, uint16_t V) {
     B.push_back(uint8_t(V >> 8));
 }
 
+uint16_t GetU16(const uint8_t *P) {
+    return uint16_t(P[0] | P[1] << 8);
+}
+
 void PutU32(std::vector<uint8_t> &B, uint32_t V) {
     PutU16(B, uint16_t(V));
     PutU16(B, uint16_t(V >> 16));
@@ -38,11 +42,22 @@ bool ValidCode(const std::array<char, CodeLength> &Code) {
     return true;
 }
 
-// The bytes after the header, by kind: every message has exactly this length.
+// The bytes after the header, by kind: every message has exactly this length (Start and Ticks,
+// at least it, then what they carry).
 size_t BodySize(Kind Type) {
     switch (Type) {
     case Kind::Ask:
         return 1 + CodeLength + 1 + 4;
+    case Kind::Watch:
+        return CodeLength + 1 + 4;
+    case Kind::Start:
+        return 2;
+    case Kind::Ticks:
+        return 2 + 4 + 1;
+    case Kind::Finished:
+        return 2 + 4;
+    case Kind::Watchers:
+        return 2;
     case Kind::Code:
         return CodeLength;
     case Kind::Paired:
@@ -56,7 +71,8 @@ size_t BodySize(Kind Type) {
 } // namespace
 
 bool IsMeetingKind(uint8_t K) {
-    return K >= uint8_t(Kind::Ask) && K <= uint8_t(Kind::Over);
+    return (K >= uint8_t(Kind::Ask) && K <= uint8_t(Kind::Over)) ||
+           (K >= uint8_t(Kind::Watch) && K <= uint8_t(Kind::Watchers));
 }
 
 bool ReadHeader(const uint8_t *Bytes, size_t Size, Header &Out) {
@@ -95,6 +111,28 @@ std::vector<uint8_t> Encode(const Message &Out) {
     case Kind::Over:
         B.push_back(uint8_t(Out.Why));
         break;
+    case Kind::Watch:
+        B.insert(B.end(), Out.Room.begin(), Out.Room.end());
+        B.push_back(Out.Protocol);
+        PutU32(B, Out.Fingerprint);
+        break;
+    case Kind::Start:
+        PutU16(B, Out.Screen);
+        B.insert(B.end(), Out.Bytes.begin(), Out.Bytes.end());
+        break;
+    case Kind::Ticks:
+        PutU16(B, Out.Screen);
+        PutU32(B, Out.First);
+        B.push_back(uint8_t(Out.Bytes.size() / 2));
+        B.insert(B.end(), Out.Bytes.begin(), Out.Bytes.end());
+        break;
+    case Kind::Finished:
+        PutU16(B, Out.Screen);
+        PutU32(B, Out.Last);
+        break;
+    case Kind::Watchers:
+        PutU16(B, Out.Count);
+        break;
     }
     return B;
 }
@@ -107,10 +145,32 @@ bool Decode(const uint8_t *Bytes, size_t Size, Message &In) {
     In = Message{};
     In.Type = Kind(H.Kind);
     In.Session = H.Session;
-    if (Size != HeaderSize + BodySize(In.Type)) {
+    const size_t Body = BodySize(In.Type);
+    const uint8_t *P = Bytes + HeaderSize;
+    if (In.Type == Kind::Start) {
+        if (Size <= HeaderSize + Body || Size > HeaderSize + Body + MaxStartRecord) {
+            return false;
+        }
+        In.Screen = GetU16(P);
+        In.Bytes.assign(P + Body, Bytes + Size);
+        return true;
+    }
+    if (In.Type == Kind::Ticks) {
+        if (Size < HeaderSize + Body) {
+            return false;
+        }
+        const size_t Ticks = P[6];
+        if (Ticks == 0 || Ticks > size_t(MaxTicksPerMessage) || Size != HeaderSize + Body + 2 * Ticks) {
+            return false;
+        }
+        In.Screen = GetU16(P);
+        In.First = GetU32(P + 2);
+        In.Bytes.assign(P + Body, Bytes + Size);
+        return In.First >= 1;
+    }
+    if (Size != HeaderSize + Body) {
         return false;
     }
-    const uint8_t *P = Bytes + HeaderSize;
     switch (In.Type) {
     case Kind::Ask:
         if (P[0] < uint8_t(Want::Quick) || P[0] > uint8_t(Want::JoinRoom)) {
@@ -142,6 +202,23 @@ bool Decode(const uint8_t *Bytes, size_t Size, Message &In) {
         }
         In.Why = Reason(P[0]);
         return true;
+    case Kind::Watch:
+        for (int I = 0; I < CodeLength; ++I) {
+            In.Room[size_t(I)] = char(P[I]);
+        }
+        In.Protocol = P[CodeLength];
+        In.Fingerprint = GetU32(P + 1 + CodeLength);
+        return true; // a code that cannot be one is a wrong code, counted by the server
+    case Kind::Finished:
+        In.Screen = GetU16(P);
+        In.Last = GetU32(P + 2);
+        return true;
+    case Kind::Watchers:
+        In.Count = GetU16(P);
+        return true;
+    case Kind::Start:
+    case Kind::Ticks:
+        break;
     }
     return false;
 }
@@ -188,6 +265,10 @@ const char *Sentence(Reason Why) {
         return "connection lost";
     case Reason::GoingAway:
         return "the server is going away";
+    case Reason::PlayersLeft:
+        return "the players left";
+    case Reason::NoSeats:
+        return "that room already has 50 watchers";
     }
     return "";
 }

@@ -28,6 +28,15 @@ enum class Kind : uint8_t {
     Paired = 0x42,  // server to player: a partner is there; you are host or guest; the session
     Refused = 0x43, // server to player: why not (the player may ask again)
     Over = 0x44,    // server to player: the room has ended, and why; the connection closes next
+    // Watching a room's match: the watcher asks by the room's code (with its build, as a player
+    // does); the room's host tells the server how each match starts (a replay file's header, which
+    // the server passes on unread); the server sends watchers each match's start, its confirmed
+    // inputs and its end, and tells the players how many watch.
+    Watch = 0x48,    // watcher to server: the room's code, the watcher's build
+    Start = 0x49,    // host to server, server to watcher: the match of screen Screen starts so
+    Ticks = 0x4A,    // server to watcher: both people's inputs of ticks First, First + 1, ...
+    Finished = 0x4B, // server to watcher: the match of screen Screen ended at tick Last
+    Watchers = 0x4C, // server to player: how many watch the room
 };
 
 enum class Want : uint8_t { Quick = 1, NewRoom = 2, JoinRoom = 3 };
@@ -43,8 +52,13 @@ enum class Reason : uint8_t {
     PartnerLeft = 7,  // the other player left
     PartnerLost = 8,  // the other player went silent
     GoingAway = 9,    // the server is stopping
+    PlayersLeft = 10, // to a watcher: the room's players left
+    NoSeats = 11,     // to a watcher: the room has as many watchers as it takes
 };
-constexpr uint8_t LastReason = uint8_t(Reason::GoingAway);
+constexpr uint8_t LastReason = uint8_t(Reason::NoSeats);
+constexpr int MaxWatchers = 50;         // a room's watchers
+constexpr size_t MaxStartRecord = 256;  // the bytes of a start
+constexpr int MaxTicksPerMessage = 240; // inputs of one Ticks message
 
 struct Message {
     Kind Type = Kind::Ask;
@@ -58,6 +72,14 @@ struct Message {
     bool Host = false;
     // Refused and Over.
     Reason Why = Reason::None;
+    // Start, Ticks and Finished: the match's place among the session's screens.
+    uint16_t Screen = 0;
+    // Start: the match's start record (1 to MaxStartRecord bytes). Ticks: two bytes a tick, the
+    // host's person's input then the guest's (1 to MaxTicksPerMessage ticks).
+    std::vector<uint8_t> Bytes;
+    uint32_t First = 0; // Ticks: the tick of the first inputs (1 for a match's first tick)
+    uint32_t Last = 0;  // Finished: the match's last tick
+    uint16_t Count = 0; // Watchers
 };
 
 std::vector<uint8_t> Encode(const Message &Out);

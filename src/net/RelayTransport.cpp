@@ -102,6 +102,10 @@ NetEvent RelayTransport::Poll(uint32_t Millis) {
                 Out.Peer = Partner;
                 return Out;
             }
+            if (Meeting::Decode(Event.Bytes.data(), Event.Bytes.size(), In) &&
+                In.Type == Meeting::Kind::Watchers) {
+                WatcherCount = In.Count;
+            }
             continue;
         }
         Out.Type = NetEvent::Kind::Received;
@@ -125,6 +129,18 @@ void RelayTransport::Upload(uint16_t Screen, const std::vector<uint8_t> &File) {
     for (const auto &Piece : ReplayUpload::Cut(SessionId, Screen, File)) {
         Inner->Send(Server, Piece.data(), Piece.size(), true);
     }
+}
+
+bool RelayTransport::TellServer(uint16_t Screen, const std::vector<uint8_t> &Record) {
+    if (Now != Meet::Paired || Gone || Record.empty() || Record.size() > Meeting::MaxStartRecord) {
+        return false;
+    }
+    Meeting::Message Start;
+    Start.Type = Meeting::Kind::Start;
+    Start.Session = SessionId;
+    Start.Screen = Screen;
+    Start.Bytes = Record;
+    return Inner->Send(Server, Meeting::Encode(Start), true);
 }
 
 void RelayTransport::Drop(PeerId Peer, bool Goodbye) {

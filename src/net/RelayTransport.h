@@ -30,6 +30,11 @@ class RelayTransport final : public Transport {
     const std::string &Problem() const { return Trouble; }
     // The server ended the room for a reason of its own (going away), not the other player's.
     bool ServerEnded() const { return EndedBy == Meeting::Reason::GoingAway; }
+    // How many watch the room, as the server last said.
+    int Watchers() const { return WatcherCount; }
+    // Tells the server, once paired, how the host's next match starts (Start's record), for the
+    // room's watchers; the other player never sees it.
+    bool TellServer(uint16_t Screen, const std::vector<uint8_t> &Record);
 
     // The other player is peer 1, once paired.
     static constexpr PeerId Partner = 1;
@@ -64,4 +69,5 @@ class RelayTransport final : public Transport {
     Meeting::Reason EndedBy = Meeting::Reason::None;
     bool Announced = false; // the partner's Connected was handed over
     bool Gone = false;      // the partner's Lost was handed over
+    int WatcherCount = 0;
 };

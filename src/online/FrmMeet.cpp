@@ -85,13 +85,16 @@ void Frm_Meet::Form_QueryUnload(int16_t &, UnloadMode Mode) {
 MeetRequest ChooseMeeting(const std::string &Place) {
     MeetRequest Wanted;
     for (;;) {
-        Frm_Meet Menu(Place);
+        Frm_Meet Menu(Place, {MeetChoice::Quick, MeetChoice::NewRoom, MeetChoice::JoinRoom, MeetChoice::Watch,
+                              MeetChoice::Back});
         Menu.ShowModal();
         Wanted.Choice = Menu.Choice;
-        if (ProgramEnding() || Wanted.Choice != MeetChoice::JoinRoom) {
+        if (ProgramEnding() ||
+            (Wanted.Choice != MeetChoice::JoinRoom && Wanted.Choice != MeetChoice::Watch)) {
             return Wanted;
         }
-        Wanted.Code = AskRoomCode("JOIN ROOM - THE FRIEND'S CODE");
+        Wanted.Code = AskRoomCode(Wanted.Choice == MeetChoice::Watch ? "WATCH - THE ROOM'S CODE"
+                                                                     : "JOIN ROOM - THE FRIEND'S CODE");
         if (ProgramEnding() || !Wanted.Code.empty()) {
             return Wanted;
         }

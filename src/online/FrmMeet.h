@@ -43,6 +43,6 @@ struct MeetRequest {
     std::string Code;
 };
 
-// Shows the online window until the player chooses. JOIN ROOM asks for the code; giving the code
-// up shows the online window again.
+// Shows the online window until the player chooses. JOIN ROOM and WATCH ask for the code; giving
+// the code up shows the online window again.
 MeetRequest ChooseMeeting(const std::string &Place);

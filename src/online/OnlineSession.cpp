@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "assets/Designs.h"
+#include "match/Draw.h"
 #include "match/Lineup.h"
 #include "match/Match.h"
 #include "match/Trace.h"
@@ -14,6 +15,8 @@
 #include "online/FrmOnline.h"
 #include "platform/Keyboard.h"
 #include "platform/Toolkit.h"
+#include "replay/FrmReplay.h"
+#include "replay/LiveFeed.h"
 
 namespace {
 
@@ -122,7 +125,8 @@ void OnlineSession::Start() {
             Notice = Error;
             return;
         }
-        Line = Hosting ? "Waiting for the other player on UDP port " + std::to_string(Options.Port) + " - Escape gives up"
+        Line = Hosting ? "Waiting for the other player on UDP port " + std::to_string(Options.Port) +
+                             " - Escape gives up"
                        : "Connecting to " + Place + " - Escape gives up";
     }
     Net = std::make_unique<NetSession>(*Link, Hosting, SimulationFingerprint(), Welcome, Since);
@@ -148,7 +152,8 @@ void OnlineSession::Start() {
 // until the other player is there. Null, with the reason in the notice, when no one came.
 std::unique_ptr<RelayTransport> OnlineSession::Meet(const std::string &Place) {
     std::string Error;
-    std::unique_ptr<Transport> ToServer = OpenServerLink(Options.Address, Options.Port, Options.Secure, Error);
+    std::unique_ptr<Transport> ToServer =
+        OpenServerLink(Options.Address, Options.Port, Options.Secure, Error);
     if (ToServer == nullptr) {
         Notice = Error;
         return nullptr;
@@ -170,10 +175,11 @@ std::unique_ptr<RelayTransport> OnlineSession::Meet(const std::string &Place) {
         std::copy(Code.begin(), Code.end(), Ask.Room.begin());
     }
     auto Relay = std::make_unique<RelayTransport>(std::move(ToServer), Ask, Place);
-    const std::string Waiting = Options.Meet == Meets::Quick     ? "Waiting for another player - Escape gives up"
-                                : Options.Meet == Meets::NewRoom ? "Opening a room - Escape gives up"
-                                                                 : "Joining room " + Meeting::NormalCode(Options.Room) +
-                                                                       " - Escape gives up";
+    const std::string Waiting =
+        Options.Meet == Meets::Quick ? "Waiting for another player - Escape gives up"
+        : Options.Meet == Meets::NewRoom
+            ? "Opening a room - Escape gives up"
+            : "Joining room " + Meeting::NormalCode(Options.Room) + " - Escape gives up";
     bool CodeSaid = false;
     Frm_Online Window(Waiting, WaitingTick, [&] {
         if (Relay->Meeting(0) != RelayTransport::Meet::Waiting) {
@@ -202,6 +208,28 @@ std::unique_ptr<RelayTransport> OnlineSession::Meet(const std::string &Place) {
     return nullptr;
 }
 
+// Watches a room's match in the viewer, fed by the server, until the watcher closes it. The match
+// window's records and drawing are the viewer's meanwhile, and are as they were afterwards.
+void OnlineSession::Watch(const std::string &Code) {
+    std::string Error;
+    std::unique_ptr<Transport> ToServer =
+        OpenServerLink(Options.Address, Options.Port, Options.Secure, Error);
+    if (ToServer == nullptr) {
+        ShowNotice(Error);
+        return;
+    }
+    Typ_MatchSnapshot Kept;
+    SaveMatch(Kept);
+    const Typ_MatchCanvas KeptCanvas = Gl_Canvas;
+    {
+        LiveFeed Feed(std::move(ToServer), Code, Options.Address + ":" + std::to_string(Options.Port));
+        Frm_Replay Viewer(Feed, Code);
+        Viewer.ShowModal();
+    }
+    RestoreMatch(Kept);
+    Gl_Canvas = KeptCanvas;
+}
+
 // A new session through the known server, the way the online window chose; the last one, if any,
 // has ended and said why.
 bool OnlineSession::ChooseOnline() {
@@ -217,6 +245,11 @@ bool OnlineSession::ChooseOnline() {
     case MeetChoice::JoinRoom:
         Options.Meet = Meets::JoinRoom;
         break;
+    case MeetChoice::Watch:
+        if (!ProgramEnding() && !Active()) {
+            Watch(Wanted.Code);
+        }
+        return false; // the title once the watcher has seen enough
     default:
         return false;
     }
@@ -336,6 +369,10 @@ void OnlineSession::BeginMatch() {
         Recorder.BeginFromRecords(Origin);
         RecordedScreen = Screen;
     }
+    ReplayRecorder Watched;
+    if (Relay != nullptr && Hosting) {
+        Watched.BeginFromRecords(ReplayOrigin::Server);
+    }
     Match->Begin();
     if (TraceSink) {
         TraceSink(TraceLine(0)); // the line-up as it stands before the first tick
@@ -343,6 +380,16 @@ void OnlineSession::BeginMatch() {
     if (Recorder.Recording()) {
         Recorder.TakeRandomPosition();
     }
+    if (Watched.Recording()) {
+        TellWatchers(Watched);
+    }
+}
+
+// The room's host tells the server how the match starts, for whoever watches the room: taken as a
+// kept match's start is, the line-up before the match starts and the random source once it has.
+void OnlineSession::TellWatchers(ReplayRecorder &Start) {
+    Start.TakeRandomPosition();
+    Relay->TellServer(Screen, EncodeReplay(Start.Finish()));
 }
 
 // The match just ended, or the session: what was confirmed of it is kept.
@@ -382,7 +429,9 @@ bool OnlineSession::MatchTick() {
         return false;
     }
     if (Match->TakeTheyWentAway()) {
-        std::fprintf(stderr, "Zorbump: the other player's page went out of sight - the match waits; Space resumes it\n");
+        std::fprintf(
+            stderr,
+            "Zorbump: the other player's page went out of sight - the match waits; Space resumes it\n");
     }
     return true;
 }

@@ -38,6 +38,7 @@ class OnlineSession final : public OnlineFlow {
     bool MatchTick() override;
     bool MatchKey(int16_t KeyCode) override;
     uint32_t TickInterval() const override;
+    int Watchers() const override { return Relay != nullptr && Net != nullptr ? Relay->Watchers() : 0; }
 
     // Every confirmed line of the trace of the session's matches, as zorbump-sim --trace prints
     // them, handed to Sink as they are confirmed (the page shows them to its tests).
@@ -58,6 +59,8 @@ class OnlineSession final : public OnlineFlow {
     int Local() const { return Hosting ? 0 : 1; }
     void SayNotice();
     void KeepMatch();
+    void Watch(const std::string &Code);
+    void TellWatchers(ReplayRecorder &Start);
 
     SessionOptions Options;
     bool Started = false;

@@ -227,6 +227,16 @@ void Form::SetMousePointer(const Surface *Image, const Surface *Mask, int32_t Ho
     PointerHotY = HotY;
 }
 
+void Form::SetCaption(const std::string &NewCaption) {
+    if (NewCaption == Title) {
+        return;
+    }
+    Title = NewCaption;
+    if (IsLoaded) {
+        CurrentBackend()->RetitleWindow(Id, Title);
+    }
+}
+
 void Form::Load() {
     if (IsLoaded) {
         return;

@@ -121,6 +121,10 @@ uint32_t HeadlessBackend::CreateWindow(const WindowLook &Look) {
     return Id;
 }
 
+void HeadlessBackend::RetitleWindow(uint32_t Id, const std::string &Caption) {
+    Windows[Id].Look.Caption = Caption;
+}
+
 void HeadlessBackend::ShowWindow(uint32_t Id) {
     Windows[Id].Visible = true;
     Focused.erase(std::remove(Focused.begin(), Focused.end(), Id), Focused.end());

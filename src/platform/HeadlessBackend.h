@@ -53,6 +53,7 @@ class HeadlessBackend final : public Backend {
     bool WaitEvent(uint64_t Deadline, ToolkitEvent &Event) override;
     void Sleep(uint32_t Milliseconds) override;
     uint32_t CreateWindow(const WindowLook &Look) override;
+    void RetitleWindow(uint32_t Id, const std::string &Caption) override;
     void ShowWindow(uint32_t Window) override;
     void HideWindow(uint32_t Window) override;
     void DestroyWindow(uint32_t Window) override;

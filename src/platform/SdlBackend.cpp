@@ -78,6 +78,7 @@ class SdlBackend final : public Backend {
     void ShowWindow(uint32_t Id) override { Screen.Show(Id); }
     void HideWindow(uint32_t Id) override { Screen.Hide(Id); }
     void DestroyWindow(uint32_t Id) override { Screen.Destroy(Id); }
+    void RetitleWindow(uint32_t Id, const std::string &Caption) override { Screen.Retitle(Id, Caption); }
     void Present(uint32_t Id, const Surface &Frame) override { Screen.Present(Id, Frame); }
     void WatchSocket(intptr_t Socket) override { WatchSystemSocket(Socket); }
     void UnwatchSocket(intptr_t Socket) override { UnwatchSystemSocket(Socket); }

@@ -28,6 +28,7 @@ class SdlScreen {
     void Show(uint32_t Id);
     void Hide(uint32_t Id);
     void Destroy(uint32_t Id);
+    void Retitle(uint32_t Id, const std::string &Caption);
     void Present(uint32_t Id, const Surface &Frame);
 
     // Desktop full screen on or off, for every window now and every one made later.

@@ -205,6 +205,8 @@ class Form {
     bool Loaded() const { return IsLoaded; }
     bool Visible() const { return IsVisible; }
     const std::string &Caption() const { return Title; }
+    // A new caption, in the title bar at once when the window is loaded.
+    void SetCaption(const std::string &NewCaption);
     int32_t ScaleWidth() const { return Canvas.Width; }
     int32_t ScaleHeight() const { return Canvas.Height; }
 

@@ -45,6 +45,11 @@ class Backend {
     virtual void ShowWindow(uint32_t Window) = 0;
     virtual void HideWindow(uint32_t Window) = 0;
     virtual void DestroyWindow(uint32_t Window) = 0;
+    // A new caption in the window's title bar; none by default (a backend without title bars).
+    virtual void RetitleWindow(uint32_t Window, const std::string &Caption) {
+        (void)Window;
+        (void)Caption;
+    }
     // Puts a finished drawing area on the screen.
     virtual void Present(uint32_t Window, const Surface &Frame) = 0;
 

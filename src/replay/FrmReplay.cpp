@@ -31,8 +31,9 @@ uint64_t NowMicros() {
 
 Frm_Replay::Frm_Replay(const Typ_Replay &Kept, int64_t StartTick)
     : Form(MainDesign.Caption, MainDesign.Width, MainDesign.Height + ViewerLineHeight),
-      Tim_Replay(*this, MatchTickInterval, false, [this] { Tim_Replay_Timer(); }), Replay(Kept),
-      StartAt(StartTick), Picture(MainDesign.Width, MainDesign.Height), Last(Kept.Ticks) {
+      Tim_Replay(*this, MatchTickInterval, false, [this] { Tim_Replay_Timer(); }),
+      Tim_Feed(*this, FeedInterval, false, [this] { Tim_Feed_Timer(); }), Replay(Kept), StartAt(StartTick),
+      Picture(MainDesign.Width, MainDesign.Height), Last(Kept.Ticks) {
     DressWindow(*this);
     SetPadKeys(VK_SPACE, 0);
     SetPersistent(true);
@@ -46,11 +47,24 @@ Frm_Replay::Frm_Replay(const Typ_Replay &Kept, int64_t StartTick)
     Gl_Canvas.Pic_Back = &All.Pic_Back;
 }
 
+Frm_Replay::Frm_Replay(LiveFeed &Feed, const std::string &Code) : Frm_Replay(Feed.Replay(), -1) {
+    Live = &Feed;
+    Room = Code;
+    Last = 0;
+}
+
 Frm_Replay::~Frm_Replay() {
     Gl_Canvas = Typ_MatchCanvas{};
 }
 
 void Frm_Replay::Form_Load() {
+    if (Live != nullptr) {
+        // Nothing to show until the server says how the room's match starts.
+        FillRect(Picture, 0, 0, Picture.Width, Picture.Height, LineBack);
+        Tim_Feed.SetEnabled(true);
+        Present();
+        return;
+    }
     StartReplay(Replay);
     Snapshots.clear();
     Snapshots.emplace_back();
@@ -63,6 +77,57 @@ void Frm_Replay::Form_Load() {
     }
     Present();
     Play(true);
+}
+
+// A match of the room begins: the viewer starts it afresh.
+void Frm_Replay::BeginLive() {
+    Tim_Replay.SetEnabled(false);
+    StartReplay(Replay);
+    Snapshots.clear();
+    Snapshots.emplace_back();
+    SaveMatch(Snapshots.back());
+    Current = 0;
+    Last = 0;
+    Held = false;
+    Behind = false;
+    DrawCourt();
+}
+
+void Frm_Replay::Tim_Feed_Timer() {
+    bool Changed = false;
+    while (Live->Next(0)) {
+        Changed = true;
+        if (Live->Matches() != Shown) {
+            Shown = Live->Matches();
+            BeginLive();
+        }
+    }
+    if (Live->Over() && !Said) {
+        Said = true;
+        Changed = true;
+        std::fprintf(stderr, "Zorbump: %s\n", Live->Problem().c_str());
+    }
+    if (Shown > 0) {
+        int64_t Have = int64_t(Replay.Ticks);
+        if (Live->LastTick() >= 0) {
+            Have = std::min(Have, Live->LastTick());
+        }
+        Changed = Changed || Have != Last;
+        Last = std::max(Last, Have);
+        if (!Held && !Behind && Last - Current > LiveCatchUpTicks) {
+            GoTo(Last); // the ticks missed run without being drawn: only live is shown
+            Restart();
+        }
+        if (!Held && !Tim_Replay.Enabled() && Current < Last) {
+            Play(true);
+        }
+    }
+    if (Live->Over()) {
+        Tim_Feed.SetEnabled(false);
+    }
+    if (Changed) {
+        Present();
+    }
 }
 
 bool Frm_Replay::Lagging() const {
@@ -163,6 +228,12 @@ void Frm_Replay::Tim_Replay_Timer() {
 void Frm_Replay::Form_KeyDown(int16_t KeyCode, int16_t) {
     switch (KeyCode) {
     case VK_SPACE:
+        if (Live != nullptr) {
+            Held = !Held; // live, Space holds the picture and lets it go on from there
+            Behind = true;
+            Play(!Held);
+            break;
+        }
         if (Paused() && Current >= Last) {
             GoTo(0); // at the end, Space plays the match again from the start
         }
@@ -174,11 +245,14 @@ void Frm_Replay::Form_KeyDown(int16_t KeyCode, int16_t) {
         }
         break;
     case KeyLeft:
+        Behind = Live != nullptr;
         GoTo(Current - ViewerBackTicks);
         Restart();
         break;
     case KeyUp:
-        SpeedIndex = std::min(SpeedIndex + 1, int(std::size(ViewerSpeeds)) - 1);
+        // Live, nothing is there beyond live to see faster.
+        SpeedIndex =
+            std::min(SpeedIndex + 1, Live != nullptr ? ViewerNormalSpeed : int(std::size(ViewerSpeeds)) - 1);
         Restart();
         break;
     case KeyDown:
@@ -195,6 +269,26 @@ void Frm_Replay::Form_KeyDown(int16_t KeyCode, int16_t) {
 }
 
 std::string Frm_Replay::LineText() const {
+    if (Live != nullptr && (Shown == 0 || Live->Over())) {
+        const std::string Why = Live->Over() ? Live->Problem() : "waiting for the match to start";
+        if (Shown == 0) {
+            return "room " + Room + ": " + Why;
+        }
+        if (Current >= Last) {
+            return "tick " + std::to_string(Current) + "  " + Why;
+        }
+    }
+    if (Live != nullptr) {
+        const int64_t Seconds = Current * int64_t(MatchTickInterval) / 1000;
+        char Text[128];
+        std::snprintf(Text, sizeof Text, "room %s  tick %" PRId64 "  %" PRId64 ":%02" PRId64 "  %s%s",
+                      Room.c_str(), Current, Seconds / 60, Seconds % 60, ViewerSpeeds[SpeedIndex].Name,
+                      Held                                       ? "  paused"
+                      : Current >= Last && Live->LastTick() >= 0 ? "  end"
+                      : Current >= Last                          ? "  live"
+                                                                 : "");
+        return Text;
+    }
     const int64_t Seconds = Current * int64_t(MatchTickInterval) / 1000;
     char Text[128];
     std::snprintf(Text, sizeof Text, "tick %" PRId64 "/%" PRId64 "  %" PRId64 ":%02" PRId64 "  %s%s", Current,
@@ -212,6 +306,12 @@ void Frm_Replay::Present() {
     FillRect(Canvas, 0, Picture.Height, Canvas.Width, ViewerLineHeight, LineBack);
     DrawText(Canvas, 4, Picture.Height + 1, LineText(), GetFont(LineFontPixels), LineColour, false);
     Invalidate();
+}
+
+void RunWatchViewer(LiveFeed &Feed, const std::string &Room) {
+    Frm_Replay Viewer(Feed, Room);
+    Viewer.Show();
+    RunEventLoop();
 }
 
 void RunReplayViewer(const Typ_Replay &Replay, int64_t StartTick) {

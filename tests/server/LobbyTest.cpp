@@ -307,4 +307,93 @@ TEST(AddressLimitsTest, ConnectionsPerAddressAndMessagesPerConnectionAreBounded)
     EXPECT_TRUE(Bucket.Take(T + std::chrono::milliseconds(10)));
 }
 
+// Watchers come by a room's code: as hard to guess as joining, of the players' build, at most 50.
+class LobbyWatchTest : public LobbyTest {
+  protected:
+    void Watch(PlayerId Id, const std::string &Code, uint32_t Fingerprint = 7) {
+        Meeting::Message M;
+        M.Type = Meeting::Kind::Watch;
+        std::copy(Code.begin(), Code.begin() + 4, M.Room.begin());
+        M.Protocol = 2;
+        M.Fingerprint = Fingerprint;
+        const auto Bytes = Meeting::Encode(M);
+        L->Receive(Id, Bytes.data(), Bytes.size(), true, Now);
+    }
+    std::string Room() {
+        Come(2);
+        Ask(2, Meeting::Want::NewRoom);
+        const std::string Code = CodeOf(2);
+        Come(4, "10.0.0.2");
+        Ask(4, Meeting::Want::JoinRoom, Code);
+        return Code;
+    }
+};
+
+TEST_F(LobbyWatchTest, FiftyWatchAndTheFiftyFirstIsToldWhy) {
+    const std::string Code = Room();
+    for (PlayerId Id = 100; Id < 200; Id += 2) {
+        Come(Id, "10.1.0." + std::to_string(Id));
+        Watch(Id, Code);
+        EXPECT_TRUE(Out.Got[Id].empty()) << "watcher " << Id << " was refused"; // waits for a start
+    }
+    EXPECT_EQ(Out.Last(2).Type, Meeting::Kind::Watchers);
+    EXPECT_EQ(Out.Last(4).Count, 50);
+    Come(300, "10.2.0.1");
+    Watch(300, Code);
+    EXPECT_EQ(Out.Last(300).Type, Meeting::Kind::Refused);
+    EXPECT_EQ(Out.Last(300).Why, Meeting::Reason::NoSeats);
+    EXPECT_STREQ(Meeting::Sentence(Meeting::Reason::NoSeats), "that room already has 50 watchers");
+    // One leaves: a seat is free again, and the players are told.
+    L->Leave(100);
+    EXPECT_EQ(Out.Last(2).Count, 49);
+    Watch(300, Code);
+    EXPECT_EQ(Out.Got[300].size(), 1u);
+}
+
+TEST_F(LobbyWatchTest, WrongCodesToWatchCountAsWrongCodesAndBuildsMustMatch) {
+    const std::string Code = Room();
+    Come(6, "10.0.0.9");
+    Watch(6, Code, 8);
+    EXPECT_EQ(Out.Last(6).Why, Meeting::Reason::OtherBuild);
+    std::string Wrong = Code;
+    Wrong[0] = Wrong[0] == 'A' ? 'B' : 'A';
+    for (int Try = 0; Try < 10; ++Try) {
+        Ask(6, Meeting::Want::JoinRoom, Wrong);
+        Watch(6, Wrong);
+    }
+    EXPECT_EQ(Out.Last(6).Why, Meeting::Reason::TooManyTries);
+    Watch(6, Code);
+    EXPECT_EQ(Out.Last(6).Why, Meeting::Reason::TooManyTries) << "the right code after too many wrong ones";
+}
+
+TEST_F(LobbyWatchTest, WatchersNeverReachThePlayersAndEndWithTheRoom) {
+    const std::string Code = Room();
+    Come(6, "10.0.0.9");
+    Watch(6, Code);
+    EXPECT_EQ(Out.Last(2).Type, Meeting::Kind::Watchers);
+    EXPECT_EQ(Out.Last(2).Count, 1);
+    // A watcher's session message is not relayed, nor may it start the match.
+    const size_t Before = Out.Got[2].size() + Out.Got[4].size();
+    const auto Stray = SessionMessage(0);
+    EXPECT_FALSE(L->Receive(6, Stray.data(), Stray.size(), false, Now));
+    Meeting::Message Start;
+    Start.Type = Meeting::Kind::Start;
+    Start.Screen = 1;
+    Start.Bytes = {1, 2, 3};
+    const auto StartBytes = Meeting::Encode(Start);
+    L->Receive(6, StartBytes.data(), StartBytes.size(), true, Now);
+    L->Receive(4, StartBytes.data(), StartBytes.size(), true, Now); // the guest is not the host
+    EXPECT_EQ(Out.Got[2].size() + Out.Got[4].size(), Before);
+    EXPECT_EQ(Out.Got[6].size(), 0u);
+    L->Receive(2, StartBytes.data(), StartBytes.size(), true, Now);
+    ASSERT_EQ(Out.Got[6].size(), 1u);
+    EXPECT_EQ(Out.Last(6).Type, Meeting::Kind::Start);
+    // The guest leaves: the watcher is told the players left and closed; the host as before.
+    L->Leave(4);
+    EXPECT_EQ(Out.Last(6).Why, Meeting::Reason::PlayersLeft);
+    EXPECT_EQ(Out.Last(2).Why, Meeting::Reason::PartnerLeft);
+    EXPECT_TRUE(Out.Closed.count(6));
+    EXPECT_EQ(L->Players(), 0u);
+}
+
 } // namespace

@@ -100,4 +100,78 @@ TEST(MeetingTest, DecodingRefusesEverythingElse) {
     EXPECT_GT(Accepted, 0);
 }
 
+TEST(MeetingTest, WatchingKindsRoundTripAndRefuseWrongSizes) {
+    Meeting::Message Ticks;
+    Ticks.Type = Meeting::Kind::Ticks;
+    Ticks.Screen = 3;
+    Ticks.First = 1201;
+    Ticks.Bytes = {1, 2, 3, 4, 5, 6};
+    const auto T = RoundTrip(Ticks);
+    EXPECT_EQ(T.Screen, 3);
+    EXPECT_EQ(T.First, 1201u);
+    EXPECT_EQ(T.Bytes, Ticks.Bytes);
+    Meeting::Message M;
+    auto Bytes = Meeting::Encode(Ticks);
+    Bytes.pop_back(); // half a tick
+    EXPECT_FALSE(Meeting::Decode(Bytes.data(), Bytes.size(), M));
+    Ticks.Bytes.assign(2 * size_t(Meeting::MaxTicksPerMessage), 7);
+    EXPECT_LE(Meeting::Encode(Ticks).size(), Meeting::MaxMessageSize);
+    EXPECT_EQ(RoundTrip(Ticks).Bytes.size(), 2 * size_t(Meeting::MaxTicksPerMessage));
+    Ticks.First = 0; // ticks count from 1
+    Bytes = Meeting::Encode(Ticks);
+    EXPECT_FALSE(Meeting::Decode(Bytes.data(), Bytes.size(), M));
+
+    Meeting::Message Start;
+    Start.Type = Meeting::Kind::Start;
+    Start.Screen = 1;
+    Bytes = Meeting::Encode(Start);
+    EXPECT_FALSE(Meeting::Decode(Bytes.data(), Bytes.size(), M)) << "a start with no record";
+    Start.Bytes.assign(Meeting::MaxStartRecord, 9);
+    EXPECT_EQ(RoundTrip(Start).Bytes, Start.Bytes);
+    Start.Bytes.push_back(9);
+    Bytes = Meeting::Encode(Start);
+    EXPECT_FALSE(Meeting::Decode(Bytes.data(), Bytes.size(), M));
+
+    Meeting::Message Watch;
+    Watch.Type = Meeting::Kind::Watch;
+    Watch.Room = {'A', 'B', 'C', 'D'};
+    Watch.Protocol = 3;
+    Watch.Fingerprint = 77;
+    const auto W = RoundTrip(Watch);
+    EXPECT_EQ(W.Room, Watch.Room);
+    EXPECT_EQ(W.Fingerprint, 77u);
+    Meeting::Message Count;
+    Count.Type = Meeting::Kind::Watchers;
+    Count.Count = 50;
+    EXPECT_EQ(RoundTrip(Count).Count, 50);
+    Meeting::Message End;
+    End.Type = Meeting::Kind::Finished;
+    End.Screen = 1;
+    End.Last = 4321;
+    EXPECT_EQ(RoundTrip(End).Last, 4321u);
+
+    // Thousands of mutated watching messages: whatever is accepted says the same again.
+    std::mt19937 Random(8);
+    int Accepted = 0;
+    for (int I = 0; I < 20000; ++I) {
+        std::vector<uint8_t> Fuzz(8 + Random() % 40);
+        for (auto &B : Fuzz) {
+            B = uint8_t(Random());
+        }
+        Fuzz[0] = 0x42;
+        Fuzz[1] = 0x5A;
+        Fuzz[2] = Meeting::Version;
+        Fuzz[3] = uint8_t(0x48 + Random() % 6);
+        if (Fuzz.size() > 14 && I % 3 == 0) {
+            Fuzz[3] = uint8_t(Meeting::Kind::Ticks);
+            Fuzz[14] = uint8_t((Fuzz.size() - 15) / 2); // a count that may fit
+        }
+        if (Meeting::Decode(Fuzz.data(), Fuzz.size(), M)) {
+            Accepted++;
+            EXPECT_EQ(Meeting::Encode(M), Fuzz);
+        }
+    }
+    EXPECT_GT(Accepted, 100);
+}
+
 } // namespace

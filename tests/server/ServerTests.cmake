@@ -2,7 +2,8 @@
 # and two headless players meeting through the real server.
 add_executable(zorbump_server_tests ${CMAKE_SOURCE_DIR}/tests/server/LobbyTest.cpp
   ${CMAKE_SOURCE_DIR}/tests/server/MeetingTest.cpp ${CMAKE_SOURCE_DIR}/tests/server/ServerTest.cpp
-  ${CMAKE_SOURCE_DIR}/tests/server/TlsTest.cpp ${CMAKE_SOURCE_DIR}/tests/server/ReplayShelfTest.cpp)
+  ${CMAKE_SOURCE_DIR}/tests/server/TlsTest.cpp ${CMAKE_SOURCE_DIR}/tests/server/ReplayShelfTest.cpp
+  ${CMAKE_SOURCE_DIR}/tests/server/WatchersTest.cpp)
 target_link_libraries(zorbump_server_tests PRIVATE zorbump_server_parts zorbump_warnings GTest::gtest GTest::gtest_main)
 target_include_directories(zorbump_server_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/server)
 gtest_discover_tests(zorbump_server_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 60)
@@ -10,6 +11,14 @@ gtest_discover_tests(zorbump_server_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOU
 add_test(NAME SimsThroughServer COMMAND ${CMAKE_SOURCE_DIR}/tests/server/sims-through-server.sh
                                         $<TARGET_FILE:zorbump-server> $<TARGET_FILE:zorbump-sim>)
 set_tests_properties(SimsThroughServer PROPERTIES TIMEOUT 180 RESOURCE_LOCK OnlinePlay)
+# Watchers of a room through the real server: early, late and leaving; the players vanishing.
+add_test(NAME WatchersThroughServer COMMAND ${CMAKE_SOURCE_DIR}/tests/server/watchers-through-server.sh
+                                            $<TARGET_FILE:zorbump-server> $<TARGET_FILE:zorbump-sim>)
+set_tests_properties(WatchersThroughServer PROPERTIES TIMEOUT 180 RESOURCE_LOCK OnlinePlay)
+# The game's watching window on a room's match, on a virtual X server.
+add_test(NAME WatchingGameUnderXvfb COMMAND ${CMAKE_SOURCE_DIR}/tests/server/watch-game-xvfb.sh
+                                            $<TARGET_FILE:zorbump-server> $<TARGET_FILE:zorbump-sim> $<TARGET_FILE:zorbump>)
+set_tests_properties(WatchingGameUnderXvfb PROPERTIES TIMEOUT 120 RESOURCE_LOCK "OnlinePlay;VirtualScreen")
 # Two homes behind masquerading routers in network namespaces: a direct join fails, a whole match
 # through the server plays (skipped where namespaces or nftables cannot be used).
 add_test(NAME HomesBehindRouters COMMAND ${CMAKE_SOURCE_DIR}/tests/server/routers.sh

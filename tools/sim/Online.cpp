@@ -1,5 +1,6 @@
 #include "tools/sim/Online.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
@@ -51,7 +52,8 @@ std::unique_ptr<RelayTransport> MeetThroughServer(const OnlineOptions &Opt, std:
     }
     Ask.Protocol = Wire::ProtocolVersion;
     Ask.Fingerprint = SimulationFingerprint();
-    auto Relay = std::make_unique<RelayTransport>(std::move(ToServer), Ask, Opt.Address + ":" + std::to_string(Opt.Port));
+    auto Relay = std::make_unique<RelayTransport>(std::move(ToServer), Ask,
+                                                  Opt.Address + ":" + std::to_string(Opt.Port));
     bool CodeSaid = false;
     while (Relay->Meeting(50) == RelayTransport::Meet::Waiting) {
         if (!CodeSaid && !Relay->Code().empty()) {
@@ -83,7 +85,8 @@ int RunOnline(const OnlineOptions &Opt) {
         }
         Link = std::move(Met);
     } else {
-        Link = Opt.Hosting ? EnetTransport::Listen(Opt.Port, Error) : EnetTransport::Connect(Opt.Address, Opt.Port, Error);
+        Link = Opt.Hosting ? EnetTransport::Listen(Opt.Port, Error)
+                           : EnetTransport::Connect(Opt.Address, Opt.Port, Error);
     }
     if (Link == nullptr) {
         Say(Error);
@@ -150,6 +153,12 @@ int RunOnline(const OnlineOptions &Opt) {
         Recorder.Begin(Opt.ThroughServer ? ReplayOrigin::Server : ReplayOrigin::Direct, Sides, Slots, People,
                        Setup.Seeded != 0, Setup.Seed);
     }
+    if (Relay != nullptr && Hosting) {
+        // The room's watchers start the match where its players start it.
+        ReplayRecorder Start;
+        Start.Begin(ReplayOrigin::Server, Sides, Slots, People, Setup.Seeded != 0, Setup.Seed);
+        Relay->TellServer(1, EncodeReplay(Start.Finish()));
+    }
     if (Opt.Trace) {
         WriteTraceLine(stdout, 0);
     }
@@ -183,6 +192,7 @@ int RunOnline(const OnlineOptions &Opt) {
     auto StallSince = Clock::time_point{};
     double StallMillis = 0;
     int64_t Stalls = Match.Stalls();
+    int Watching = 0, MostWatching = 0;
     for (;;) {
         for (auto Now = Clock::now(); Now < NextTick && Net.Stage() != NetSession::Stages::Over;
              Now = Clock::now()) {
@@ -190,6 +200,11 @@ int RunOnline(const OnlineOptions &Opt) {
                 uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(NextTick - Now).count()));
         }
         SayNotes(Net);
+        if (Relay != nullptr && Relay->Watchers() != Watching) {
+            Watching = Relay->Watchers();
+            MostWatching = std::max(MostWatching, Watching);
+            Say(std::to_string(Watching) + " watching");
+        }
         if (!Match.Tick()) {
             break;
         }
@@ -249,13 +264,14 @@ int RunOnline(const OnlineOptions &Opt) {
     if (!Opt.Trace) {
         std::printf("score %" PRId64 "-%" PRId64 " after %" PRId64 " ticks (%s); rollbacks %" PRId64
                     " (longest %" PRId32 " ticks); stalls %" PRId64 " (%.0f ms); sent %" PRIu64
-                    " bytes, received %" PRIu64 " bytes; round trip %" PRIu32 " ms\n",
+                    " bytes, received %" PRIu64 " bytes; round trip %" PRIu32 " ms%s\n",
                     int64_t(Gl_Teams[0].Score), int64_t(Gl_Teams[1].Score), Ticks,
                     Won           ? "match won"
                     : Status == 0 ? "stopped at --ticks"
                                   : "stopped early",
                     Match.Rollbacks(), Match.LongestRollback(), Match.Stalls(), StallMillis, Net.BytesSent(),
-                    Net.BytesReceived(), Net.RoundTripMillis());
+                    Net.BytesReceived(), Net.RoundTripMillis(),
+                    MostWatching > 0 ? ("; watched by up to " + std::to_string(MostWatching)).c_str() : "");
     }
     if (Match.End() == SharedMatch::Ends::Finished) {
         // Both machines have the whole match. Each says goodbye and waits for the other's, so that

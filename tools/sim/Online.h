@@ -10,7 +10,7 @@ struct OnlineOptions {
     bool Hosting = false;
     std::string Address; // the host to join, or the server
     bool ThroughServer = false;
-    int ServerWants = 0; // 1 a quick match, 2 a new room, 3 the room Room
+    int ServerWants = 0; // 1 a quick match, 2 a new room, 3 the room Room, 4 watch the room Room
     std::string Room;
     uint16_t Port = 0;
     int Sides[4] = {0, 1, 0, 1}, Slots[4] = {0, 0, 1, 1}; // the host's line-up; the guest learns it

@@ -18,17 +18,17 @@
 #include "match/Lineup.h"
 #include "match/Match.h"
 #include "match/Trace.h"
+#include "net/Meeting.h"
 #include "platform/Keyboard.h"
 #include "platform/Random.h"
 #include "platform/StandardOutput.h"
-#include "match/Lineup.h"
-#include "net/Meeting.h"
 #include "records/BasCmnDef.h"
 #include "replay/ReplayFile.h"
 #include "replay/ReplayMatch.h"
 #include "tools/sim/Online.h"
 #include "tools/sim/SimPictures.h"
 #include "tools/sim/SimSounds.h"
+#include "tools/sim/Watch.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ struct Options {
     std::string Address;
     // Online through a server: what this player asks for there.
     std::string Server;
-    int ServerWants = 0; // 1 quick, 2 new room, 3 a room by its code
+    int ServerWants = 0; // 1 quick, 2 new room, 3 a room by its code, 4 watch a room by its code
     std::string Room;
     uint16_t Port = 0;
     std::string RecordPath;
@@ -71,7 +71,7 @@ constexpr const char *Usage =
     "usage: zorbump-sim [--lineup L] [--people P] [--keys FILE] [--ticks N] [--trace] [--seed S]\n"
     "                   [--frames DIR] [--every K] [--sheets DIR] [--sounds DIR] [--audio FILE]\n"
     "                   [--host PORT | --join HOST:PORT |\n"
-    "                    --server HOST:PORT (--quick | --new-room | --room CODE)]\n"
+    "                    --server HOST:PORT (--quick | --new-room | --room CODE | --watch CODE)]\n"
     "                   [--record FILE] [--replay FILE] [--delay N] [--help]\n"
     "Plays a match headless with the game's own ticks.\n"
     "  --lineup L     side/slot of characters 0 to 3, comma-separated (default 0/0,1/0,0/1,1/1)\n"
@@ -91,6 +91,8 @@ constexpr const char *Usage =
     "    --quick        the next player who asks for a quick match\n"
     "    --new-room     a new room: its code is written as 'room CODE' on standard error\n"
     "    --room CODE    the room of that code\n"
+    "    --watch CODE   watch the match of the room of that code, as confirmed, about 2 s behind its\n"
+    "                   players: --trace prints the players' trace; ends with the match (or --ticks)\n"
     "                 the room's host (the first to come) decides --lineup and --people (default 0,1)\n"
     "                 online, --keys holds the local person's keys (letter keys), --trace prints the\n"
     "                 confirmed state of every tick, and the summary adds rollbacks, stalls, bytes, round "
@@ -288,17 +290,18 @@ Options ParseOptions(int Argc, char **Argv) {
                 Fail("--server needs HOST:PORT, not '" + Where + "'");
             }
             Opt.Server = Where.substr(0, Colon);
-            Opt.Port = static_cast<uint16_t>(ParseNumber(Where.substr(Colon + 1), "--server's port", 1, 65535));
-        } else if (Arg == "--quick" || Arg == "--new-room" || Arg == "--room") {
+            Opt.Port =
+                static_cast<uint16_t>(ParseNumber(Where.substr(Colon + 1), "--server's port", 1, 65535));
+        } else if (Arg == "--quick" || Arg == "--new-room" || Arg == "--room" || Arg == "--watch") {
             if (Opt.ServerWants != 0) {
-                Fail("--quick, --new-room and --room cannot go together");
+                Fail("--quick, --new-room, --room and --watch cannot go together");
             }
-            Opt.ServerWants = Arg == "--quick" ? 1 : Arg == "--new-room" ? 2 : 3;
-            if (Arg == "--room") {
+            Opt.ServerWants = Arg == "--quick" ? 1 : Arg == "--new-room" ? 2 : Arg == "--room" ? 3 : 4;
+            if (Arg == "--room" || Arg == "--watch") {
                 const std::string Typed = Value();
                 Opt.Room = Meeting::NormalCode(Typed);
                 if (Opt.Room.empty()) {
-                    Fail("--room needs a code of 4 letters, not '" + Typed + "'");
+                    Fail(Arg + " needs a code of 4 letters, not '" + Typed + "'");
                 }
             }
         } else if (Arg == "--record") {
@@ -329,8 +332,13 @@ Options ParseOptions(int Argc, char **Argv) {
         Fail("--server plays through a server: not with --host or --join");
     }
     if (Opt.Server.empty() != (Opt.ServerWants == 0)) {
-        Fail(Opt.Server.empty() ? "--quick, --new-room and --room need --server"
-                                : "--server needs --quick, --new-room or --room CODE");
+        Fail(Opt.Server.empty() ? "--quick, --new-room, --room and --watch need --server"
+                                : "--server needs --quick, --new-room, --room CODE or --watch CODE");
+    }
+    if (Opt.ServerWants == 4 && (Opt.LineupGiven || Opt.People[0] >= 0 || Opt.Seeded || !KeysPath.empty() ||
+                                 !Opt.RecordPath.empty() || Opt.Delay != 0)) {
+        Fail("a watcher learns the match from the server: --watch takes none of --lineup, --people, --seed, "
+             "--keys, --record, --delay");
     }
     const bool Online = Opt.Hosting || Opt.Joining || !Opt.Server.empty();
     if (Opt.Joining && (Opt.LineupGiven || Opt.People[0] >= 0 || Opt.Seeded)) {
@@ -340,13 +348,13 @@ Options ParseOptions(int Argc, char **Argv) {
     if (!Online && Opt.Delay != 0) {
         Fail("--delay is for online play (--host, --join or --server)");
     }
-    if (!Opt.ReplayPath.empty() && (Opt.LineupGiven || Opt.People[0] >= 0 || Opt.Seeded || !KeysPath.empty() ||
-                                    Online || !Opt.RecordPath.empty())) {
+    if (!Opt.ReplayPath.empty() && (Opt.LineupGiven || Opt.People[0] >= 0 || Opt.Seeded ||
+                                    !KeysPath.empty() || Online || !Opt.RecordPath.empty())) {
         Fail("--replay takes the line-up, the people, the seed and the keys from its file: it goes with none "
              "of --lineup, --people, --seed, --keys, --record, --host, --join, --server");
     }
-    if (Online && (!Opt.FramesDir.empty() || !Opt.SheetsDir.empty() ||
-                                         !Opt.SoundsDir.empty() || !Opt.AudioPath.empty())) {
+    if (Online && (!Opt.FramesDir.empty() || !Opt.SheetsDir.empty() || !Opt.SoundsDir.empty() ||
+                   !Opt.AudioPath.empty())) {
         Fail("online play writes no pictures or sounds");
     }
     if (!KeysPath.empty() && !Opt.Help) {
@@ -415,7 +423,7 @@ int Run(const Options &Opt) {
         Online.Trace = Opt.Trace;
         Online.RecordPath = Opt.RecordPath;
         Online.Delay = Opt.Delay;
-        return RunOnline(Online);
+        return Online.ServerWants == 4 ? RunWatch(Online) : RunOnline(Online);
     }
     SimPictures Pictures(Opt.FramesDir, Opt.Every);
     if (!Opt.SheetsDir.empty()) {

@@ -143,6 +143,13 @@ void SdlScreen::Hide(uint32_t Id) {
     }
 }
 
+void SdlScreen::Retitle(uint32_t Id, const std::string &Caption) {
+    auto It = Windows.find(Id);
+    if (It != Windows.end()) {
+        SDL_SetWindowTitle(It->second.Window, Caption.c_str());
+    }
+}
+
 void SdlScreen::Destroy(uint32_t Id) {
     auto It = Windows.find(Id);
     if (It != Windows.end()) {

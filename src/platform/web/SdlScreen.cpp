@@ -53,6 +53,10 @@ void SdlScreen::Show(uint32_t Id) {
     It->second.OutputWidth = -1;
 }
 
+void SdlScreen::Retitle(uint32_t, const std::string &) {
+    // The page's canvas has no title bar of its own.
+}
+
 void SdlScreen::Hide(uint32_t Id) {
     auto It = Windows.find(Id);
     if (It == Windows.end()) {
