@@ -10,7 +10,7 @@
 const fs = require('fs');
 const http = require('http');
 const path = require('path');
-const { spawn } = require('child_process');
+const { spawn, spawnSync } = require('child_process');
 const puppeteer = require(path.join(process.env.PUPPETEER_MODULES, 'puppeteer-core'));
 
 const [webDir, serverPort, simPath, workDir] = process.argv.slice(2);
@@ -168,7 +168,8 @@ function sameStart(a, b, least) {
     // A room zorbump-sim opens: the page types its code in JOIN ROOM and plays the tool's line-up.
     const toolOut = fs.openSync(path.join(workDir, 'tool.trace'), 'w');
     const toolErr = path.join(workDir, 'tool.err');
-    tool = spawn(simPath, ['--server', `127.0.0.1:${serverPort}`, '--new-room', '--ticks', '300', '--trace'],
+    const record = path.join(workDir, 'tool.zbr');
+    tool = spawn(simPath, ['--server', `127.0.0.1:${serverPort}`, '--new-room', '--ticks', '300', '--trace', '--record', record],
                  { stdio: ['ignore', toolOut, fs.openSync(toolErr, 'w')] });
     const toolEnded = new Promise(resolve => tool.on('exit', code => resolve(code)));
     let code = '';
@@ -191,6 +192,11 @@ function sameStart(a, b, least) {
     const pageLines = await trace(guest);
     check(toolLines.length === 301 && sameStart(pageLines, toolLines, 301),
           `the page and zorbump-sim have identical traces (${toolLines.length} lines of the tool's, ${pageLines.length} of the page's)`);
+    // The tool's record played again offline: the very trace both machines confirmed.
+    const replayed = spawnSync(simPath, ['--replay', record, '--trace'], { encoding: 'utf8' });
+    const replayLines = (replayed.stdout || '').split('\n').filter(l => l);
+    check(replayed.status === 0 && replayLines.length === 301 && sameStart(pageLines, replayLines, 301),
+          `the offline replay of the tool's record is the page's trace (status ${replayed.status}, ${replayLines.length} lines)`);
     await guest.close();
   } catch (error) {
     check(false, String(error));
