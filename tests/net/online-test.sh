@@ -11,31 +11,12 @@ set -u
 sim=$(realpath "${1:?usage: online-test.sh path/to/zorbump-sim}")
 here=$(cd "$(dirname "$0")" && pwd)
 command -v python3 >/dev/null || { echo "FAIL: python3 is not installed"; exit 1; }
-work=$(mktemp -d)
 pids=()
-. "$(dirname "$0")/../end-processes.sh"
-cleanup() {
-  end_processes
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; for f in "$work"/*.err; do [ -s "$f" ] && sed "s|^|  $(basename "$f"): |" "$f"; done; exit 1; }
-free_port() { python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+. "$here/players.sh"
+begin_players_test
 
 # Random held keys for each person: letter-set codes, a new set every few ticks.
-python3 - "$work" <<'PY'
-import random, sys
-for name, seed in (("host", 11), ("guest", 12)):
-    rng = random.Random(seed)
-    lines, held, left = [], [], 0
-    for _ in range(900):
-        if left <= 0:
-            held = [c for c in (89, 78, 71, 74, 90) if rng.random() < 0.3]
-            left = rng.randrange(1, 10)
-        left -= 1
-        lines.append(" ".join(map(str, held)))
-    open(f"{sys.argv[1]}/{name}-keys.txt", "w").write("\n".join(lines) + "\n")
-PY
+random_keys 900 host:11 guest:12
 
 # One match through a relay: NAME DELAY JITTER LOSS DUPLICATE TICKS [relay flags...]
 play() {

@@ -8,25 +8,10 @@
 set -u
 server=$(realpath "${1:?usage: kept-matches.sh zorbump-server zorbump-sim}")
 sim=$(realpath "${2:?usage: kept-matches.sh zorbump-server zorbump-sim}")
-work=$(mktemp -d)
-. "$(dirname "$0")/../end-processes.sh"
-trap 'end_processes; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; for f in "$work"/*.err; do [ -s "$f" ] && sed "s|^|  $(basename "$f"): |" "$f"; done; exit 1; }
-free_port() { python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+. "$(dirname "$0")/../net/players.sh"
+begin_players_test
 
-python3 - "$work" <<'PY'
-import random, sys
-for name, seed in (("a", 31), ("b", 32)):
-    rng = random.Random(seed)
-    lines, held, left = [], [], 0
-    for _ in range(400):
-        if left <= 0:
-            held = [c for c in (89, 78, 71, 74, 90) if rng.random() < 0.3]
-            left = rng.randrange(1, 10)
-        left -= 1
-        lines.append(" ".join(map(str, held)))
-    open(f"{sys.argv[1]}/{name}-keys.txt", "w").write("\n".join(lines) + "\n")
-PY
+random_keys 400 a:31 b:32
 
 port=$(free_port)
 start_server() {
