@@ -104,38 +104,49 @@ bool Lobby::Receive(PlayerId Who, const uint8_t *Bytes, size_t Size, bool Reliab
     return true;
 }
 
+// The room a typed code names. A code that names none counts against its address, which may try
+// only so many a minute: the player is refused, and there is none.
+std::optional<uint32_t> Lobby::RoomOfCode(PlayerId Who, const Player &P, const Meeting::Message &In,
+                                          Clock::time_point Now) {
+    if (!Limits.MayTryCode(P.Address, Now)) {
+        Counts.Refuse("too_many_codes");
+        Refuse(Who, Reason::TooManyTries);
+        return std::nullopt;
+    }
+    const auto Found = Codes.find(std::string(In.Room.begin(), In.Room.end()));
+    if (Found == Codes.end()) {
+        Limits.WrongCode(P.Address, Now);
+        Counts.Refuse("wrong_code");
+        Refuse(Who, Reason::NoSuchRoom);
+        return std::nullopt;
+    }
+    return Found->second;
+}
+
 void Lobby::Watch(PlayerId Who, Player &P, const Meeting::Message &In, Clock::time_point Now) {
     if (Stopped) {
         Refuse(Who, Reason::GoingAway);
         return;
     }
     // A code to watch by is as hard to guess as a code to join by.
-    if (!Limits.MayTryCode(P.Address, Now)) {
-        Counts.Refuse("too_many_codes");
-        Refuse(Who, Reason::TooManyTries);
+    const std::optional<uint32_t> Found = RoomOfCode(Who, P, In, Now);
+    if (!Found) {
         return;
     }
-    auto Found = Codes.find(std::string(In.Room.begin(), In.Room.end()));
-    if (Found == Codes.end()) {
-        Limits.WrongCode(P.Address, Now);
-        Counts.Refuse("wrong_code");
-        Refuse(Who, Reason::NoSuchRoom);
-        return;
-    }
-    const Player &Host = People.at(Rooms.at(Found->second).Host);
+    const Player &Host = People.at(Rooms.at(*Found).Host);
     if (Host.Protocol != In.Protocol || Host.Fingerprint != In.Fingerprint) {
         Counts.Refuse("other_build");
         Refuse(Who, Reason::OtherBuild); // another build would play another match from the inputs
         return;
     }
-    if (Seen.Count(Found->second) >= size_t(Meeting::MaxWatchers)) {
+    if (Seen.Count(*Found) >= size_t(Meeting::MaxWatchers)) {
         Counts.Refuse("no_seats");
         Refuse(Who, Reason::NoSeats);
         return;
     }
     P.At = Stage::Watching;
-    P.Room = Found->second;
-    Seen.Add(Found->second, Who, Now);
+    P.Room = *Found;
+    Seen.Add(*Found, Who, Now);
 }
 
 void Lobby::Ask(PlayerId Who, Player &P, const Meeting::Message &In, Clock::time_point Now) {
@@ -192,19 +203,11 @@ void Lobby::Ask(PlayerId Who, Player &P, const Meeting::Message &In, Clock::time
         return;
     }
     case Meeting::Want::JoinRoom: {
-        if (!Limits.MayTryCode(P.Address, Now)) {
-            Counts.Refuse("too_many_codes");
-            Refuse(Who, Reason::TooManyTries);
+        const std::optional<uint32_t> Found = RoomOfCode(Who, P, In, Now);
+        if (!Found) {
             return;
         }
-        auto Found = Codes.find(std::string(In.Room.begin(), In.Room.end()));
-        if (Found == Codes.end()) {
-            Limits.WrongCode(P.Address, Now);
-            Counts.Refuse("wrong_code");
-            Refuse(Who, Reason::NoSuchRoom);
-            return;
-        }
-        Room &R = Rooms.at(Found->second);
+        Room &R = Rooms.at(*Found);
         if (R.Guest != 0) {
             Counts.Refuse("room_full");
             Refuse(Who, Reason::Full);
@@ -219,7 +222,7 @@ void Lobby::Ask(PlayerId Who, Player &P, const Meeting::Message &In, Clock::time
         }
         R.Guest = Who;
         Counts.RoomsWaiting--;
-        Pair(R.Host, Who, Found->second, Now);
+        Pair(R.Host, Who, *Found, Now);
         return;
     }
     }

@@ -9,6 +9,7 @@
 #include <deque>
 #include <random>
 #include <string>
+#include <optional>
 #include <unordered_map>
 
 #include "net/Meeting.h"
@@ -83,6 +84,8 @@ class Lobby {
 
     void Ask(PlayerId Who, Player &P, const Meeting::Message &In, Clock::time_point Now);
     void Watch(PlayerId Who, Player &P, const Meeting::Message &In, Clock::time_point Now);
+    std::optional<uint32_t> RoomOfCode(PlayerId Who, const Player &P, const Meeting::Message &In,
+                                       Clock::time_point Now);
     void Pair(PlayerId HostId, PlayerId GuestId, uint32_t Session, Clock::time_point Now);
     void Tell(PlayerId To, const Meeting::Message &M);
     void Refuse(PlayerId To, Meeting::Reason Why);
