@@ -1,0 +1,92 @@
+// The cost of a step of many matches in C++ alone, without Python: the job VecMatch.step hands to
+// one copy of the match's code. Beside it, the same matches ticked by themselves (no actions, no
+// observations), and one match stepped over and over, which shows how much of a step is the
+// processor meeting a different match at every tick.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "SimCopies.h"
+
+namespace {
+
+struct Batch {
+    Typ_Setup Setup;
+    std::vector<Typ_Kept> Matches;
+    std::vector<std::vector<uint8_t>> ActionRing;
+    std::vector<float> Observations, Finals, Rewards;
+    std::unique_ptr<bool[]> Terminated, Truncated, Ended;
+    Typ_BatchJob Job{};
+
+    Batch(size_t N, int People, bool RandomActions) : Matches(N) {
+        for (int P = 0; P < People; ++P) {
+            Setup.People[P] = P;
+        }
+        Setup.PeopleCount = People;
+        Setup.Seeded = true;
+        for (size_t I = 0; I < N; ++I) {
+            Typ_Setup Own = Setup;
+            Own.Seed = 1 + I;
+            SimCopies[0]->Start(Matches[I], Own, false);
+        }
+        std::mt19937 Draw(0);
+        for (int R = 0; R < 64; ++R) {
+            ActionRing.emplace_back(N * size_t(People));
+            for (uint8_t &A : ActionRing.back()) {
+                A = RandomActions ? uint8_t(Draw() % ActionCount) : 0;
+            }
+        }
+        const size_t Floats = N * size_t(People) * ObservationSize;
+        Observations.resize(Floats);
+        Finals.resize(Floats);
+        Rewards.resize(N * size_t(People));
+        Terminated.reset(new bool[N]);
+        Truncated.reset(new bool[N]);
+        Ended.reset(new bool[N]);
+        Job.Setup = &Setup;
+        Job.MaxTicks = 20000;
+        Job.Matches = Matches.data();
+        Job.Observations = Observations.data();
+        Job.Rewards = Rewards.data();
+        Job.Terminated = Terminated.get();
+        Job.Truncated = Truncated.get();
+        Job.FinalObservations = Finals.data();
+        Job.Ended = Ended.get();
+    }
+
+    void Step(size_t Round) {
+        Job.Actions = ActionRing[Round % ActionRing.size()].data();
+        SimCopies[0]->StepBatch(Job, 0, Matches.size());
+    }
+};
+
+// Arguments: matches, people, random actions (1) or none held (0).
+void BM_StepBatch(benchmark::State &State) {
+    const size_t N = size_t(State.range(0));
+    Batch B(N, int(State.range(1)), State.range(2) != 0);
+    for (size_t R = 0; R < 300; ++R) { // into the thick of the rallies
+        B.Step(R);
+    }
+    size_t Round = 0;
+    for (auto _ : State) {
+        B.Step(Round++);
+        benchmark::ClobberMemory();
+    }
+    State.SetItemsProcessed(int64_t(State.iterations()) * int64_t(N));
+    State.counters["ns/step"] = benchmark::Counter(double(State.iterations()) * double(N),
+                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_StepBatch)
+    ->ArgNames({"n", "people", "random"})
+    ->Args({1024, 2, 1})
+    ->Args({1024, 2, 0})
+    ->Args({1, 2, 1})
+    ->Args({1024, 1, 1})
+    ->Args({1024, 0, 0})
+    ->Args({1, 0, 0})
+    ->Args({64, 0, 0});
+
+} // namespace
