@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "SimCopies.h"
+#include "platform/KeySets.h"
 
 namespace {
 
@@ -83,10 +84,49 @@ BENCHMARK(BM_StepBatch)
     ->ArgNames({"n", "people", "random"})
     ->Args({1024, 2, 1})
     ->Args({1024, 2, 0})
+    ->Args({64, 2, 1})
     ->Args({1, 2, 1})
     ->Args({1024, 1, 1})
     ->Args({1024, 0, 0})
     ->Args({1, 0, 0})
     ->Args({64, 0, 0});
+
+// The same matches with the same kind of actions, each ticked alone through the copy's Step: the
+// match moved in and out and its keys held, but no observations, rewards or restarts. What is left
+// is the tick's own cost among many matches.
+void BM_TickOnly(benchmark::State &State) {
+    const size_t N = size_t(State.range(0));
+    Batch B(N, 2, true);
+    std::vector<std::vector<int32_t>> Held(B.ActionRing.size() * N);
+    for (size_t R = 0; R < B.ActionRing.size(); ++R) {
+        for (size_t I = 0; I < N; ++I) {
+            for (int Person = 0; Person < 2; ++Person) {
+                const uint8_t Action = B.ActionRing[R][I * 2 + Person];
+                for (int Control = 0; Control < ActionControls; ++Control) {
+                    if ((Action >> Control) & 1) {
+                        Held[R * N + I].push_back(KeySets[Person][Control]);
+                    }
+                }
+            }
+        }
+    }
+    size_t Round = 0;
+    for (auto _ : State) {
+        const size_t R = Round++ % B.ActionRing.size();
+        for (size_t I = 0; I < N; ++I) {
+            const std::vector<int32_t> &Keys = Held[R * N + I];
+            Typ_Kept &Kept = B.Matches[I];
+            if (SimCopies[0]->Over(Kept)) {
+                SimCopies[0]->Start(Kept, B.Setup, true);
+            }
+            SimCopies[0]->Step(Kept, Keys.data(), Keys.size());
+        }
+        benchmark::ClobberMemory();
+    }
+    State.SetItemsProcessed(int64_t(State.iterations()) * int64_t(N));
+    State.counters["ns/step"] = benchmark::Counter(double(State.iterations()) * double(N),
+                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_TickOnly)->ArgName("n")->Arg(1024);
 
 } // namespace
