@@ -110,7 +110,7 @@ void Start(Typ_Kept &Kept, const Typ_Setup &Setup, bool KeepRandom) {
 }
 
 void Step(Typ_Kept &Kept, const int32_t *HeldKeys, size_t Count) {
-    RestoreMatch(SnapshotOf(Kept));
+    Enter(Kept);
     ReleaseScriptedKeys();
     for (size_t I = 0; I < Count; ++I) {
         SetScriptedKey(HeldKeys[I], true);
