@@ -93,9 +93,11 @@ BENCHMARK(BM_StepBatch)
 
 // The same matches with the same kind of actions, each ticked alone through the copy's Step: the
 // match moved in and out and its keys held, but no observations, rewards or restarts. What is left
-// is the tick's own cost among many matches.
+// is the tick's own cost among many matches. The second argument is how many ticks each action is
+// held: 1 is an agent pressing random keys at every tick, more is a steadier player.
 void BM_TickOnly(benchmark::State &State) {
     const size_t N = size_t(State.range(0));
+    const size_t Hold = size_t(State.range(1));
     Batch B(N, 2, true);
     std::vector<std::vector<int32_t>> Held(B.ActionRing.size() * N);
     for (size_t R = 0; R < B.ActionRing.size(); ++R) {
@@ -112,7 +114,7 @@ void BM_TickOnly(benchmark::State &State) {
     }
     size_t Round = 0;
     for (auto _ : State) {
-        const size_t R = Round++ % B.ActionRing.size();
+        const size_t R = Round++ / Hold % B.ActionRing.size();
         for (size_t I = 0; I < N; ++I) {
             const std::vector<int32_t> &Keys = Held[R * N + I];
             Typ_Kept &Kept = B.Matches[I];
@@ -127,6 +129,6 @@ void BM_TickOnly(benchmark::State &State) {
     State.counters["ns/step"] = benchmark::Counter(double(State.iterations()) * double(N),
                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_TickOnly)->ArgName("n")->Arg(1024);
+BENCHMARK(BM_TickOnly)->ArgNames({"n", "hold"})->Args({1024, 1})->Args({1024, 16})->Args({1, 1});
 
 } // namespace
