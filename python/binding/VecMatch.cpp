@@ -71,8 +71,8 @@ class VecMatch {
             const size_t Row = People * ObservationSize;
             // From the pool too: a fresh array this large would cost the kernel's page faults
             // every few steps, whenever some match of a large batch ends.
-            py::array_t<float> Final =
-                ObservationPool->Take({py::ssize_t(Count), py::ssize_t(People), py::ssize_t(ObservationSize)});
+            py::array_t<float> Final = ObservationPool->Take(
+                {py::ssize_t(Count), py::ssize_t(People), py::ssize_t(ObservationSize)});
             py::array_t<bool> Which(Count);
             float *Out = Final.mutable_data();
             std::fill(Out, Out + Count * Row, 0.0f);
