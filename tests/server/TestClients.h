@@ -142,17 +142,10 @@ class EnetPlayer {
     bool Gone = false;
 };
 
-class WsPlayerClient {
+// What a WebSocket player says and hears, over a plain or a TLS stream.
+template <typename Stream> class WsMessages {
   public:
-    bool Connect(uint16_t Port) {
-        boost::beast::error_code E;
-        Ws.next_layer().connect({boost::asio::ip::make_address("127.0.0.1"), Port}, E);
-        if (!E) {
-            Ws.handshake("127.0.0.1", "/play", E);
-        }
-        Ws.binary(true);
-        return !E;
-    }
+    template <typename... Args> explicit WsMessages(Args &...Layers) : Ws(Layers...) {}
     void Send(const std::vector<uint8_t> &Bytes) {
         boost::beast::error_code E;
         Ws.write(boost::asio::buffer(Bytes), E);
@@ -175,8 +168,26 @@ class WsPlayerClient {
         }
         return std::nullopt;
     }
+    boost::beast::websocket::stream<Stream> Ws;
+};
+
+// The io_context comes first, so that it outlives the stream built on it.
+struct PlainLoop {
     boost::asio::io_context Io;
-    boost::beast::websocket::stream<boost::asio::ip::tcp::socket> Ws{Io};
+};
+
+class WsPlayerClient : private PlainLoop, public WsMessages<boost::asio::ip::tcp::socket> {
+  public:
+    WsPlayerClient() : WsMessages(Io) {}
+    bool Connect(uint16_t Port) {
+        boost::beast::error_code E;
+        Ws.next_layer().connect({boost::asio::ip::make_address("127.0.0.1"), Port}, E);
+        if (!E) {
+            Ws.handshake("127.0.0.1", "/play", E);
+        }
+        Ws.binary(true);
+        return !E;
+    }
 };
 
 // One request, its response's status and body (status 0: no response).

@@ -68,7 +68,14 @@ struct TlsServer {
     bool Ok = false;
 };
 
-struct WssClient {
+// The io_context and the TLS context come first, so that they outlive the stream built on them.
+struct TlsLoop {
+    boost::asio::io_context Io;
+    ssl::context Context{ssl::context::tls_client}; // the test's certificate is trusted as it is
+};
+
+struct WssClient : private TlsLoop, public WsMessages<ssl::stream<boost::asio::ip::tcp::socket>> {
+    WssClient() : WsMessages(Io, Context) {}
     bool Connect(uint16_t Port) {
         beast::error_code E;
         beast::get_lowest_layer(Ws).connect({boost::asio::ip::make_address("127.0.0.1"), Port}, E);
@@ -81,31 +88,6 @@ struct WssClient {
         Ws.binary(true);
         return !E;
     }
-    void Send(const std::vector<uint8_t> &Bytes) {
-        beast::error_code E;
-        Ws.write(boost::asio::buffer(Bytes), E);
-    }
-    std::optional<std::vector<uint8_t>> Next() {
-        beast::flat_buffer B;
-        beast::error_code E;
-        Ws.read(B, E);
-        if (E) {
-            return std::nullopt;
-        }
-        const auto *P = static_cast<const uint8_t *>(B.cdata().data());
-        return std::vector<uint8_t>(P, P + B.size());
-    }
-    std::optional<Meeting::Message> NextMeeting() {
-        auto Bytes = Next();
-        Meeting::Message M;
-        if (Bytes && Meeting::Decode(Bytes->data(), Bytes->size(), M)) {
-            return M;
-        }
-        return std::nullopt;
-    }
-    boost::asio::io_context Io;
-    ssl::context Context{ssl::context::tls_client}; // the test's certificate is trusted as it is
-    beast::websocket::stream<ssl::stream<boost::asio::ip::tcp::socket>> Ws{Io, Context};
 };
 
 HttpAnswer GetOverTls(uint16_t Port, const std::string &Target) {
