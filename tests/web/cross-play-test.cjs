@@ -2,7 +2,7 @@
 // the server and this script): the page goes straight to a quick match by its link, takes a
 // character on the shared select screen, and plays with random held keys until the game says the
 // match has ended. Then its confirmed trace must be the offline replay of the game's record, line
-// for line, ending with a side at 15; and no error may reach the console.
+// for line, ending with a side at 15; and no error may reach the console. Then the tab is closed.
 // Usage: node cross-play-test.cjs BASE-ADDRESS WORK-FOLDER (the game's side talks through files there:
 // page-took when the page holds its character, desktop-ended once replay.trace is written).
 'use strict';
@@ -66,6 +66,8 @@ function scores(line) {
     const last = scores(replayed[replayed.length - 1] || '');
     check(last.includes(15), `the match ended with a side at 15 (scores ${last.join('-')}, ` +
                              `${replayed.length - 1} ticks in ${((Date.now() - started) / 1000).toFixed(0)} s)`);
+    // The player closes the tab: the game is told (the runner checks what it says).
+    await page.close();
   } catch (error) {
     check(false, String(error));
   } finally {

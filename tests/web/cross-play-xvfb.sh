@@ -4,7 +4,8 @@
 # chooses QUICK MATCH in its online window, the page follows its ?quick link; both take a character
 # on the shared select screen and the game's Enter starts the match. Both sides hold random keys
 # until a side reaches 15 and the game shows its select screen again. The page's confirmed trace
-# must then be the offline replay of the game's record (cross-play-test.cjs checks the page's side).
+# must then be the offline replay of the game's record (cross-play-test.cjs checks the page's side);
+# the page's tab closed at last, the game says that the other player left.
 # Usage: tests/web/cross-play-xvfb.sh GAME SERVER SIM BUILD-WEB
 set -u
 [ "$#" -eq 4 ] || { echo "usage: cross-play-xvfb.sh GAME SERVER SIM BUILD-WEB"; exit 2; }
@@ -146,5 +147,11 @@ wait "$page"
 status=$?
 sed 's/^/  page: /' "$work/page.log"
 [ "$status" -eq 0 ] || fail "the page's side failed"
+# The page's tab closed after its checks: the game says so, and shows its title.
+for _ in $(seq 160); do grep -q "the other player left\|connection lost" "$work/game.log" && break; sleep 0.05; done
+grep -q "the other player left" "$work/game.log" || fail "the game did not say that the page's player left"
+await_window_on "$DISPLAY" Zorbump 480x40 >/dev/null || await_window_on "$DISPLAY" Zorbump 256x239 >/dev/null ||
+  fail "the game showed neither the notice nor its title after the page's player left"
 kill -0 "$player" 2>/dev/null || fail "the game ended after the match"
+echo "ok: the page's tab closed, the game says that the other player left"
 echo "PASS: a whole match between a page and the desktop game, with the page's trace the replay of the game's record"
