@@ -55,10 +55,11 @@ int TimeLongestRollback() {
     for (double Value : Each) {
         Sum += Value;
     }
-    std::printf("longest rollback: %d ticks run again, each drawn: mean %.1f us, median %.1f us, fastest %.1f us "
-                "(%d batches of %d)\n",
-                int(RollbackSession::Window), 1000 * Sum / double(Each.size()), 1000 * Each[Each.size() / 2],
-                1000 * Each.front(), Batches, RollbacksPerBatch);
+    std::printf(
+        "longest rollback: %d ticks run again, each drawn: mean %.1f us, median %.1f us, fastest %.1f us "
+        "(%d batches of %d)\n",
+        int(RollbackSession::Window), 1000 * Sum / double(Each.size()), 1000 * Each[Each.size() / 2],
+        1000 * Each.front(), Batches, RollbacksPerBatch);
     std::fflush(stdout);
     return 0;
 }
