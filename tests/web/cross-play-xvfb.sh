@@ -19,7 +19,7 @@ if [ ! -f "$web/zorbump.wasm" ]; then
   exit 77
 fi
 . "$here/../virtual-screen.sh"
-begin_screen_test xdotool xwd node chromium
+begin_screen_test xdotool xwd node chromium curl
 modules="${XDG_CACHE_HOME:-$HOME/.cache}/zorbump/npm-puppeteer-core-24.9.0"
 [ -f "$modules/node_modules/puppeteer-core/package.json" ] || {
   echo "FAIL: puppeteer-core is not in $modules (tests/web/run-web-tests installs it)"; exit 1; }
