@@ -97,7 +97,6 @@ page=$!
 title=$(await_window_on "$DISPLAY" Zorbump 256x239) || fail "the game showed no title"
 await_focus "$title" || fail "the title did not take the keyboard"
 key n n Return
-select=""
 for _ in $(seq 100); do
   online=$(xdotool search --onlyvisible --name '^Zorbump$' 2>/dev/null | grep -vx "$title" | head -n1)
   [ -n "$online" ] && break
@@ -122,6 +121,7 @@ start=$(date +%s)
 held=""
 while ! select_shown; do
   kill -0 "$player" 2>/dev/null || fail "the game ended during the match"
+  grep -q "the other player left\|connection lost" "$work/game.log" && fail "the session ended during the match"
   [ $(($(date +%s) - start)) -le 200 ] || fail "the match went on for more than 200 s"
   next=""
   for k in y n g j z; do [ $((RANDOM % 10)) -lt 3 ] && next="$next $k"; done
