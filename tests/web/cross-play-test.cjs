@@ -1,7 +1,8 @@
 // The page's side of a whole match against the real desktop game (cross-play-xvfb.sh runs the game,
-// the server and this script): the page goes straight to a quick match by its link, takes a
-// character on the shared select screen, and plays with random held keys until the game says the
-// match has ended. Then its confirmed trace must be the offline replay of the game's record, line
+// the server and this script): the page goes straight to a quick match by its link, where the game
+// already waits, so the page's person is the second; on the shared select screen it moves one face
+// to the right and takes the character on the game's person's side, and plays with random held keys
+// until the game says the match has ended. Then its confirmed trace must be the offline replay of the game's record, line
 // for line, ending with a side at 15; and no error may reach the console. Then the tab is closed.
 // Usage: node cross-play-test.cjs BASE-ADDRESS WORK-FOLDER (the game's side talks through files there:
 // page-took when the page holds its character, desktop-ended once replay.trace is written).
@@ -13,7 +14,7 @@ const kit = require('./page-kit.cjs');
 const [base, workDir] = process.argv.slice(2);
 const { check, finish } = kit.checks();
 const inWork = name => path.join(workDir, name);
-const PlayingLimitMs = 200000;
+const PlayingLimitMs = 150000;
 
 // Random held keys of the letter set, a new set every tenth to half of a second.
 async function playUntilEnded(page) {
@@ -31,6 +32,21 @@ async function playUntilEnded(page) {
   return fs.existsSync(inWork('desktop-ended'));
 }
 
+// On the select screen: the cursor one face to the right, a press shorter than a tick of the screen
+// at a time until the picture shows it moved.
+async function nextFace(page) {
+  await page.focus('#canvas');
+  const before = (await kit.pageState(page)).picture;
+  for (let attempt = 0; attempt < 10; attempt++) {
+    await page.keyboard.down('j');
+    await kit.sleep(60);
+    await page.keyboard.up('j');
+    await kit.sleep(400);
+    if ((await kit.pageState(page)).picture !== before) return true;
+  }
+  return false;
+}
+
 // The last line's scores, from the teams' records in it.
 function scores(line) {
   const found = [...line.matchAll(/"Score":(-?\d+)/g)].map(m => Number(m[1]));
@@ -43,7 +59,8 @@ function scores(line) {
   try {
     const page = await kit.openPage(browser, `${base}index.html?quick`, errors);
     await kit.waitFor(page, s => s.width === 480 && s.height === 360, 60000, 'the shared select screen');
-    check(await kit.takeCharacter(page), 'the page meets the desktop game by quick match and takes a character');
+    check(await nextFace(page) && await kit.takeCharacter(page),
+          'the page meets the desktop game by quick match and takes the character beside the game\'s');
     fs.writeFileSync(inWork('page-took'), '');
     await kit.waitFor(page, s => s.trace > 0, 60000, 'the match to start');
     const started = Date.now();
@@ -63,6 +80,9 @@ function scores(line) {
       console.log(`  the page's line ${first}:   ${(lines[first] || '(none)').slice(0, 600)}`);
       console.log(`  the replay's line ${first}: ${(replayed[first] || '(none)').slice(0, 600)}`);
     }
+    const people = (JSON.parse(lines[0] || '{}').Gl_Players || []).filter(p => p.Control === 1);
+    check(people.length === 2 && people[0].Side === people[1].Side,
+          `the two people play on one side, the page's choice on the game's select screen too (sides ${people.map(p => p.Side)})`);
     const last = scores(replayed[replayed.length - 1] || '');
     check(last.includes(15), `the match ended with a side at 15 (scores ${last.join('-')}, ` +
                              `${replayed.length - 1} ticks in ${((Date.now() - started) / 1000).toFixed(0)} s)`);
