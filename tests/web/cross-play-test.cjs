@@ -36,10 +36,10 @@ async function playUntilEnded(page) {
 // at a time until the picture shows it moved.
 async function nextFace(page) {
   await page.focus('#canvas');
-  const before = (await kit.pageState(page)).picture;
+  const before = await kit.settled(page);
   for (let attempt = 0; attempt < 10; attempt++) {
     await page.keyboard.down('j');
-    await kit.sleep(60);
+    await kit.sleep(40);
     await page.keyboard.up('j');
     await kit.sleep(400);
     if ((await kit.pageState(page)).picture !== before) return true;

@@ -50,6 +50,20 @@ async function waitFor(page, predicate, ms, what) {
   }
 }
 
+// Waits until the canvas's picture stays the same for half a second (a window that has just taken
+// the canvas is still drawing its first pictures).
+async function settled(page, ms = 10000) {
+  const until = Date.now() + ms;
+  let then = (await pageState(page)).picture;
+  for (;;) {
+    await sleep(500);
+    const now = (await pageState(page)).picture;
+    if (now === then) return now;
+    if (Date.now() > until) throw new Error('the picture did not settle');
+    then = now;
+  }
+}
+
 // On the select screen: a press of the action key as long as a tick of it, until the picture shows
 // the character taken (a press two ticks see takes it and lets it go again).
 async function takeCharacter(page) {
@@ -80,4 +94,4 @@ function checks() {
   };
 }
 
-module.exports = { sleep, launchBrowser, openPage, pageState, waitFor, takeCharacter, checks };
+module.exports = { sleep, launchBrowser, openPage, pageState, waitFor, settled, takeCharacter, checks };
