@@ -105,6 +105,7 @@ bench:
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZORBUMP_BENCH=ON $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-bench -j $(JOBS)
 	./build-bench/zorbump_bench
+	./build-bench/python/zorbump_python_bench
 	bench/measure/window-figures build-bench/zorbump
 	bench/measure/startup build-bench/zorbump
 	bench/measure/audio build-bench

@@ -3,6 +3,7 @@
 #include <pybind11/numpy.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,7 +69,10 @@ class VecMatch {
             // As Gymnasium's vector environments report it: the last observation of each match that
             // ended (zeros for the others), and which matches these are.
             const size_t Row = People * ObservationSize;
-            py::array_t<float> Final({Count, People, size_t(ObservationSize)});
+            // From the pool too: a fresh array this large would cost the kernel's page faults
+            // every few steps, whenever some match of a large batch ends.
+            py::array_t<float> Final = ObservationPool->Take(
+                {py::ssize_t(Count), py::ssize_t(People), py::ssize_t(ObservationSize)});
             py::array_t<bool> Which(Count);
             float *Out = Final.mutable_data();
             std::fill(Out, Out + Count * Row, 0.0f);
@@ -115,13 +119,17 @@ class VecMatch {
     }
 
   private:
-    // Runs Work(copy, begin, end) over the matches, one contiguous share per thread.
+    // Runs Work(copy, begin, end) over the matches, each thread through its own copy of the match's
+    // code. The threads take small runs of matches in turn until none are left, rather than one
+    // fixed share each: on a machine where another program holds one core, the thread that shares
+    // it then simply steps fewer matches instead of holding up the whole step.
     template <typename Work> void Split(const Work &Do) {
-        const size_t Shares = size_t(Team->Size());
+        constexpr size_t Run = 64; // matches: some twenty microseconds of work
+        std::atomic<size_t> Next{0};
         Team->Run([&](int Share) {
-            const size_t Begin = Count * size_t(Share) / Shares;
-            const size_t End = Count * size_t(Share + 1) / Shares;
-            Do(Share, Begin, End);
+            for (size_t Begin = Next.fetch_add(Run); Begin < Count; Begin = Next.fetch_add(Run)) {
+                Do(Share, Begin, std::min(Count, Begin + Run));
+            }
         });
     }
 

@@ -180,10 +180,13 @@ NetEvent EnetTransport::Poll(uint32_t Millis) {
                 Pending = NoPeer;
             }
             // A connection whose reliable messages go unacknowledged for a while is not given up
-            // here: a bad network can take seconds of resends, while its unreliable datagrams
-            // still arrive. The session notices real silence itself, after 5 s; this only ends a
+            // here: a bad network can take many seconds of resends while its unreliable datagrams
+            // still arrive. ENet takes a round trip from every acknowledgement, also from one of a
+            // datagram that came again late, so a few stale ones can stretch its resend time to
+            // seconds, and two lost resends past 15 s would end a match that is still being
+            // played. The session notices real silence itself, after 5 s; this only ends a
             // connection nobody is watching any more.
-            enet_peer_timeout(Event.peer, 0, 8000, 15000);
+            enet_peer_timeout(Event.peer, 0, 30000, 60000);
             // Every unreliable datagram goes out. ENet's throttle drops unreliable packets whenever
             // a round trip comes back slower than the last, and a few slow ones in a row (a busy
             // machine, a stale datagram's acknowledgement) would silence the inputs until the

@@ -30,17 +30,28 @@ play() {
   local host_pid=$!
   pids+=($host_pid)
   python3 "$here/relay.py" "$relay_port" "$host_port" "$delay" "$jitter" "$loss" "$dup" "$@" --seconds 90 \
-    >"$work/$name-relay.txt" 2>&1 &
+    >"$work/$name-relay.err" 2>&1 &
   local relay_pid=$!
   pids+=($relay_pid)
-  sleep 0.3
+  # A busy machine can take a while to start Python: the guest knocks once the relay listens.
+  for _ in $(seq 200); do
+    grep -q "^relay: listening" "$work/$name-relay.err" && break
+    kill -0 "$relay_pid" 2>/dev/null || fail "$name: the relay did not start"
+    sleep 0.05
+  done
+  grep -q "^relay: listening" "$work/$name-relay.err" || fail "$name: the relay did not listen within 10 s"
   "$sim" --join "127.0.0.1:$relay_port" --keys "$work/guest-keys.txt" --ticks "$ticks" --trace \
     --record "$work/$name-guest.zbr" >"$work/$name-guest.txt" 2>"$work/$name-guest.err"
   local guest_status=$?
+  # A host whose guest never came waits for another: it is not waited for.
+  [ "$guest_status" -eq 0 ] || kill "$host_pid" 2>/dev/null
   wait "$host_pid"
   local host_status=$?
+  local relay_state="still relaying"
+  kill -0 "$relay_pid" 2>/dev/null || relay_state="gone before the end"
   kill "$relay_pid" 2>/dev/null
-  [ "$host_status" -eq 0 ] && [ "$guest_status" -eq 0 ] || fail "$name: the host ended with $host_status, the guest with $guest_status"
+  [ "$host_status" -eq 0 ] && [ "$guest_status" -eq 0 ] ||
+    fail "$name: the host ended with $host_status, the guest with $guest_status (the relay $relay_state)"
   [ "$(wc -l <"$work/$name-host.txt")" -eq $((ticks + 1)) ] || fail "$name: the host traced $(wc -l <"$work/$name-host.txt") lines, not $((ticks + 1))"
   cmp -s "$work/$name-host.txt" "$work/$name-guest.txt" || fail "$name: the two machines' traces differ"
   for side in host guest; do
@@ -59,7 +70,6 @@ play fuzzed 20 19 0.20 0.10 450 --fuzz --corrupt 0.02
 # Round trips that swing widely, with stale datagrams among them: every input message must still
 # go out (ENet's throttle, left on, would drop them until the session counted as lost).
 play jittery 60 55 0.02 0.02 300 --fuzz
-grep -q "fuzzed [1-9]" "$work/fuzzed-relay.txt" 2>/dev/null || true
 
 # A third machine knocks while a match goes on: refused, and the match ends as it should.
 host_port=$(free_port)

@@ -11,7 +11,8 @@ path can as well drop everything.)
 
 With --corrupt P, that share of the datagrams has a bit flipped on its way (ENet's CRC drops them).
 
-It prints its statistics when it stops (after N seconds, 120 by default)."""
+It says "listening" once both its sockets are bound, and prints its statistics when it stops
+(after N seconds, 120 by default)."""
 import heapq
 import random
 import select
@@ -33,6 +34,7 @@ def main():
     host_side = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     host_side.bind(("127.0.0.1", 0))
     host = ("127.0.0.1", host_port)
+    print("relay: listening", flush=True)
     guest = None
     queue = []  # (due, order, socket, data, address)
     order = 0
