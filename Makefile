@@ -37,7 +37,7 @@ test:
 	scripts/install-deps test
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) $(CMAKE_FLAGS) >/dev/null
 	cmake --build build -j $(JOBS)
-	cd build && ctest --output-on-failure -j $(JOBS)
+	cd build && ctest --output-on-failure -j $(JOBS) -LE Page
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DZORBUMP_SANITIZE=ON $(WERROR) $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
@@ -46,6 +46,7 @@ test:
 	tests/web/run-online-web-tests build-web build
 	tests/web/run-replay-web-tests build-web build
 	tests/web/run-meet-web-tests build-web build
+	cd build && ctest --output-on-failure -L Page
 	$(MAKE) windows-test
 	tests/nothing-left-running
 

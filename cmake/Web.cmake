@@ -20,7 +20,8 @@ set_target_properties(ZorbumpWebSdl2 PROPERTIES
 target_link_libraries(zorbump_core PUBLIC ZorbumpWebSdl2)
 
 function(zorbump_web_page)
-  add_executable(zorbump ${CMAKE_SOURCE_DIR}/web/WebMain.cpp ${CMAKE_SOURCE_DIR}/web/PageReplay.cpp)
+  add_executable(zorbump ${CMAKE_SOURCE_DIR}/web/WebMain.cpp ${CMAKE_SOURCE_DIR}/web/PageReplay.cpp
+                         ${CMAKE_SOURCE_DIR}/web/PageBench.cpp)
   target_include_directories(zorbump PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(zorbump PRIVATE zorbump_core zorbump_warnings)
   target_link_options(zorbump PRIVATE

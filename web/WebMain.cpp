@@ -1,7 +1,8 @@
 // Zorbump in the browser: the same game as the desktop's, its windows taking turns on the page's one
 // canvas. The page passes "--selfcheck" to play instead the default match between four computer
 // characters headless, and print what zorbump-sim prints of it, so the page can be held against
-// the native tool. Online, the page plays through a server it names with "--server HOST:PORT"
+// the native tool; "--bench" times the longest rollback online instead (web/PageBench.h). Online,
+// the page plays through a server it names with "--server HOST:PORT"
 // ("--secure" for wss://): its title offers ONLINE, or it goes straight to a "--quick" match, a
 // "--new-room" or "--room CODE"; "--link URL" is the page's own address a room's code completes
 // for a friend.
@@ -24,6 +25,7 @@
 #include "match/Lineup.h"
 #include "match/Trace.h"
 #include "online/OnlineSession.h"
+#include "web/PageBench.h"
 #include "web/PageReplay.h"
 
 namespace {
@@ -115,6 +117,9 @@ EM_BOOL TabChanged(int, const EmscriptenVisibilityChangeEvent *Event, void *) {
 int main(int Count, char **Arguments) {
     if (Count > 1 && std::strcmp(Arguments[1], "--selfcheck") == 0) {
         return SelfCheck();
+    }
+    if (Count > 1 && std::strcmp(Arguments[1], "--bench") == 0) {
+        return TimeLongestRollback();
     }
     std::string Error;
     SessionOptions Online;

@@ -30,6 +30,8 @@ class RelayTransport final : public Transport {
     const std::string &Problem() const { return Trouble; }
     // The server ended the room for a reason of its own (going away), not the other player's.
     bool ServerEnded() const { return EndedBy == Meeting::Reason::GoingAway; }
+    // The server ended the room, for whatever reason: Problem() then says why in its words.
+    bool RoomEnded() const { return EndedBy != Meeting::Reason::None; }
     // How many watch the room, as the server last said.
     int Watchers() const { return WatcherCount; }
     // Tells the server, once paired, how the host's next match starts (Start's record), for the

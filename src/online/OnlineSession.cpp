@@ -59,8 +59,10 @@ void OnlineSession::Finish() {
         Watching = false;
     }
     if (Notice.empty()) {
-        // A server that stops says so, in its own words, rather than leaving the game to guess.
-        Notice = Relay != nullptr && Relay->ServerEnded() ? Relay->Problem() : Net->Why();
+        // The server that ended the room says why in its own words, rather than leaving the game to
+        // guess: it is going away, or the other player left (a page whose tab closed says no goodbye
+        // of its own) or went silent.
+        Notice = Relay != nullptr && Relay->RoomEnded() ? Relay->Problem() : Net->Why();
     }
     Relay = nullptr;
     Select.reset();
