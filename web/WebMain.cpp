@@ -104,6 +104,11 @@ void ShareLine(const std::string &Line) {
     EM_ASM({ Module.onlineTrace.push(UTF8ToString($0)); }, Text.c_str());
 }
 
+// Each match the page kept online, as its replay file's bytes, for window.zorbumpRecords().
+void ShareRecord(const std::vector<uint8_t> &File) {
+    EM_ASM({ Module.onlineRecords.push(Array.from(HEAPU8.subarray($0, $0 + $1))); }, File.data(), File.size());
+}
+
 // A hidden tab pauses an online match: the player has gone elsewhere.
 EM_BOOL TabChanged(int, const EmscriptenVisibilityChangeEvent *Event, void *) {
     if (Event->hidden) {
@@ -147,6 +152,7 @@ int main(int Count, char **Arguments) {
         OnlineSession Session(Online);
         if (Online.ServerKnown) {
             OnlineSession::ShareTrace(ShareLine);
+            OnlineSession::ShareKept(ShareRecord);
             emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, TabChanged);
         }
         RunProgram(Online.ServerKnown ? &Session : nullptr);

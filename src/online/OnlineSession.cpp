@@ -37,6 +37,10 @@ void OnlineSession::ShareTrace(std::function<void(const std::string &Line)> Sink
     TraceSink = std::move(Sink);
 }
 
+void OnlineSession::ShareKept(std::function<void(const std::vector<uint8_t> &File)> Sink) {
+    KeptSink = std::move(Sink);
+}
+
 OnlineSession::OnlineSession(const SessionOptions &Chosen, const std::string &Folder)
     : Options(Chosen), Started(Chosen.Role == SessionOptions::Roles::None), RecordDir(Folder) {}
 
@@ -401,8 +405,14 @@ void OnlineSession::KeepMatch() {
         return;
     }
     const Typ_Replay Kept = Recorder.Finish();
-    if (Relay != nullptr) {
-        Relay->Upload(RecordedScreen, EncodeReplay(Kept));
+    if (Relay != nullptr || KeptSink) {
+        const std::vector<uint8_t> File = EncodeReplay(Kept);
+        if (Relay != nullptr) {
+            Relay->Upload(RecordedScreen, File);
+        }
+        if (KeptSink) {
+            KeptSink(File);
+        }
     }
     std::string Path, Error;
     if (!RecordDir.empty() && !KeepReplayInFolder(RecordDir, Kept, Path, Error)) {
@@ -412,7 +422,7 @@ void OnlineSession::KeepMatch() {
 }
 
 bool OnlineSession::Keeping() const {
-    return !RecordDir.empty() || Relay != nullptr;
+    return !RecordDir.empty() || Relay != nullptr || bool(KeptSink);
 }
 
 bool OnlineSession::MatchTick() {

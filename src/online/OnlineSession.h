@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "game/GameOptions.h"
 #include "game/OnlineFlow.h"
@@ -43,6 +44,9 @@ class OnlineSession final : public OnlineFlow {
     // Every confirmed line of the trace of the session's matches, as zorbump-sim --trace prints
     // them, handed to Sink as they are confirmed (the page shows them to its tests).
     static void ShareTrace(std::function<void(const std::string &Line)> Sink);
+    // Each match the session keeps, as the bytes of its replay file, handed to Sink when it ends
+    // (the page shows them to its tests, which play them again offline).
+    static void ShareKept(std::function<void(const std::vector<uint8_t> &File)> Sink);
 
     // The page's tab was hidden: the match pauses at its next tick as if Space had been pressed,
     // and stays paused until Space resumes it (the player is away, and the browser slows a hidden
@@ -69,6 +73,7 @@ class OnlineSession final : public OnlineFlow {
     bool LineupGiven() const;
     bool Given = false; // the match being prepared or played starts from the host's line-up
     static inline std::function<void(const std::string &)> TraceSink;
+    static inline std::function<void(const std::vector<uint8_t> &)> KeptSink;
     std::string RecordDir;
     ReplayRecorder Recorder;
     uint16_t RecordedScreen = 0; // the screen of the match being kept

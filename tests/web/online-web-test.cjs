@@ -1,15 +1,17 @@
 // Online pages in a real Chromium, through a real zorbump-server that serves them: two pages meet by
-// quick match, share the select screen and play with identical confirmed traces; a hidden tab pauses
-// the match on both, Space resumes it; a page naming a server that is not a zorbump-server says so
+// quick match, share the select screen and play with identical confirmed traces, which the replay
+// file each page kept plays again offline; a hidden tab pauses the match on both, Space resumes it;
+// a page naming a server that is not a zorbump-server says so
 // at once; the server stopped mid-match is said and the title comes back; no error reaches the
 // console of a page whose server is a zorbump-server.
 'use strict';
 const fs = require('fs');
 const http = require('http');
+const { spawnSync } = require('child_process');
 const path = require('path');
 const puppeteer = require(path.join(process.env.PUPPETEER_MODULES, 'puppeteer-core'));
 
-const [webDir, serverPort, serverPid, workDir] = process.argv.slice(2);
+const [webDir, serverPort, serverPid, workDir, simPath] = process.argv.slice(2);
 let failures = 0;
 let passes = 0;
 function check(ok, what) {
@@ -164,6 +166,25 @@ async function show(page) {
     const endB = await waitFor(b, s => s.width === 256 && s.height === 239, 15000, 'the second page\'s title after the server stopped');
     check(/server/.test(endA.status) && /server/.test(endB.status),
           `the server stopped mid-match: both pages say so ("${endA.status}", "${endB.status}") and show their title`);
+
+    // Each page kept what was confirmed of the match, through the pause: its replay file, played
+    // again offline by zorbump-sim, is the very trace it confirmed (and the two agree, above).
+    for (const [name, page] of [['first', a], ['second', b]]) {
+      const whole = await trace(page);
+      const records = await page.evaluate(() => window.zorbumpRecords());
+      const file = path.join(workDir, `page-${name}.zbr`);
+      if (records.length !== 1) {
+        check(false, `the ${name} page kept one replay file (it kept ${records.length})`);
+        continue;
+      }
+      fs.writeFileSync(file, Buffer.from(records[0]));
+      const replayed = spawnSync(simPath, ['--replay', file, '--trace'], { encoding: 'utf8' });
+      const lines = (replayed.stdout || '').split('\n').filter(l => l);
+      let same = replayed.status === 0 && lines.length === whole.length && lines.length > 200;
+      for (let i = 0; i < lines.length && same; i++) same = lines[i] === whole[i];
+      check(same, `the offline replay of the ${name} page's kept file is its trace ` +
+                  `(status ${replayed.status}, ${lines.length} lines against ${whole.length}${replayed.stderr ? ': ' + replayed.stderr.trim() : ''})`);
+    }
   } catch (error) {
     check(false, String(error));
   } finally {
