@@ -302,6 +302,9 @@ void EnetTransport::Close(bool Linger) {
                       State == ENET_PEER_STATE_DISCONNECTING;
         }
     }
+    // What went through it stays counted after it is gone.
+    SentBefore = Self->totalSentData;
+    ReceivedBefore = Self->totalReceivedData;
     enet_host_destroy(Self);
     Self = nullptr;
 }
@@ -326,11 +329,11 @@ intptr_t EnetTransport::Socket() const {
 }
 
 uint64_t EnetTransport::BytesSent() const {
-    return Self != nullptr ? Self->totalSentData : 0;
+    return Self != nullptr ? Self->totalSentData : SentBefore;
 }
 
 uint64_t EnetTransport::BytesReceived() const {
-    return Self != nullptr ? Self->totalReceivedData : 0;
+    return Self != nullptr ? Self->totalReceivedData : ReceivedBefore;
 }
 
 uint64_t EnetTransport::Millis() const {

@@ -51,6 +51,7 @@ class EnetTransport final : public Transport {
     ENetPeer *Find(PeerId Peer) const;
 
     ENetHost *Self = nullptr;
+    uint64_t SentBefore = 0, ReceivedBefore = 0; // counted when it was closed
     std::unordered_map<PeerId, ENetPeer *> Peers; // the live ones
     std::deque<PeerId> LostSoon;                  // peers given up on here, to be reported Lost
     PeerId NextId = 1;

@@ -285,6 +285,9 @@ void NetSession::End(const std::string &Why, bool Linger) {
     Now = Stages::Over;
     Reason = Why;
     Knocking.clear();
+    if (Partner != NoPeer) {
+        LastRoundTrip = Net.RoundTripMillis(Partner);
+    }
     Partner = NoPeer;
     Net.Close(Linger);
 }

@@ -76,7 +76,8 @@ class NetSession {
     // A host's connections that have not yet said a valid hello.
     size_t Knocks() const { return Knocking.size(); }
 
-    uint32_t RoundTripMillis() const { return Partner != NoPeer ? Net.RoundTripMillis(Partner) : 0; }
+    // The last round trip known, also once the session is over.
+    uint32_t RoundTripMillis() const { return Partner != NoPeer ? Net.RoundTripMillis(Partner) : LastRoundTrip; }
     uint64_t BytesSent() const { return Net.BytesSent(); }
     uint64_t BytesReceived() const { return Net.BytesReceived(); }
 
@@ -107,6 +108,7 @@ class NetSession {
     uint64_t ConnectedAt = 0;
     int GuestsGone = 0;
     uint64_t Heard = 0;
+    uint32_t LastRoundTrip = 0;
     bool Bearing = false; // the other player is away: its silence is expected
     std::string Reason;
     std::deque<std::string> Notes;

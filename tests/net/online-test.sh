@@ -88,6 +88,22 @@ wait "$host_pid" || fail "the host failed after a third machine knocked"
 cmp -s "$work/third-host.txt" "$work/third-guest.txt" || fail "the match differed after a third machine knocked"
 echo "ok: a third machine is refused with one line, and the match goes on"
 
+# A session that ended, whoever said goodbye first: each machine's summary still counts what went
+# through its connection and the round trip it last knew.
+host_port=$(free_port)
+"$sim" --host "$host_port" --ticks 90 >"$work/summary-host.txt" 2>"$work/summary-host.err" &
+host_pid=$!
+pids+=($host_pid)
+sleep 0.3
+"$sim" --join "127.0.0.1:$host_port" --ticks 90 >"$work/summary-guest.txt" 2>"$work/summary-guest.err" ||
+  fail "the summary session's guest failed"
+wait "$host_pid" || fail "the summary session's host failed"
+for side in host guest; do
+  grep -q "sent [1-9][0-9]* bytes, received [1-9][0-9]* bytes" "$work/summary-$side.txt" ||
+    fail "the $side's summary counts nothing: $(cat "$work/summary-$side.txt")"
+done
+echo "ok: both summaries count the session's bytes: $(grep -o 'sent .*' "$work/summary-guest.txt")"
+
 # Nobody listening: a clear line within 5 s.
 start=$(date +%s%N)
 "$sim" --join "127.0.0.1:$(free_port)" --ticks 10 >/dev/null 2>"$work/nobody.err"
@@ -96,4 +112,4 @@ elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
 [ "$status" -ne 0 ] && grep -q "nobody answered" "$work/nobody.err" || fail "joining nobody: status $status, $(cat "$work/nobody.err")"
 [ "$elapsed" -le 6500 ] || fail "joining nobody took $elapsed ms"
 echo "ok: joining where nobody listens fails in $elapsed ms: $(cat "$work/nobody.err")"
-echo "5 passed, 0 failed"
+echo "6 passed, 0 failed"
