@@ -18,7 +18,7 @@ set_tests_properties(WatchersThroughServer PROPERTIES TIMEOUT 180 RESOURCE_LOCK 
 # The game's watching window on a room's match, on a virtual X server.
 add_test(NAME WatchingGameUnderXvfb COMMAND ${CMAKE_SOURCE_DIR}/tests/server/watch-game-xvfb.sh
                                             $<TARGET_FILE:zorbump-server> $<TARGET_FILE:zorbump-sim> $<TARGET_FILE:zorbump>)
-set_tests_properties(WatchingGameUnderXvfb PROPERTIES TIMEOUT 120 RESOURCE_LOCK "OnlinePlay;VirtualScreen")
+set_tests_properties(WatchingGameUnderXvfb PROPERTIES TIMEOUT 150 RESOURCE_LOCK "OnlinePlay;VirtualScreen")
 # Two homes behind masquerading routers in network namespaces: a direct join fails, a whole match
 # through the server plays (skipped where namespaces or nftables cannot be used).
 add_test(NAME HomesBehindRouters COMMAND ${CMAKE_SOURCE_DIR}/tests/server/routers.sh
