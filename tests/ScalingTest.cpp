@@ -171,6 +171,68 @@ TEST(ScaledDrawing, FollowsTheScreensOwnPlaceOfEachColour) {
     EXPECT_EQ(Screen.At(1, 1), 0x332211u);
 }
 
+TEST(ChangedBlocks, NothingShownYetIsEverythingAndAnUnchangedFrameIsNothing) {
+    const Surface Picture = Checkered(30, 20);
+    std::vector<uint32_t> Shown;
+    const std::vector<PictureBlock> First = TakeChanges(Picture, Shown);
+    ASSERT_EQ(First.size(), 1u);
+    EXPECT_EQ(First[0].Left, 0);
+    EXPECT_EQ(First[0].Top, 0);
+    EXPECT_EQ(First[0].Right, 30);
+    EXPECT_EQ(First[0].Bottom, 20);
+    EXPECT_EQ(Shown, Picture.Pixels);
+    EXPECT_TRUE(TakeChanges(Picture, Shown).empty());
+    // A picture of another size (a window shown anew) counts as nothing shown.
+    const Surface Larger = Checkered(31, 20);
+    EXPECT_EQ(TakeChanges(Larger, Shown).size(), 1u);
+}
+
+TEST(ChangedBlocks, NearbyRowsJoinAndDistantOnesStayApart) {
+    Surface Picture = Checkered(100, 60);
+    std::vector<uint32_t> Shown;
+    TakeChanges(Picture, Shown);
+    Picture.Set(10, 5, 1);
+    Picture.Set(40, 9, 1);  // four rows on: the same block
+    Picture.Set(99, 50, 1); // far below: a block of its own, to the right edge
+    const std::vector<PictureBlock> Blocks = TakeChanges(Picture, Shown);
+    ASSERT_EQ(Blocks.size(), 2u);
+    EXPECT_EQ(Blocks[0].Left, 10);
+    EXPECT_EQ(Blocks[0].Right, 41);
+    EXPECT_EQ(Blocks[0].Top, 5);
+    EXPECT_EQ(Blocks[0].Bottom, 10);
+    EXPECT_EQ(Blocks[1].Left, 99);
+    EXPECT_EQ(Blocks[1].Right, 100);
+    EXPECT_EQ(Blocks[1].Top, 50);
+    EXPECT_EQ(Blocks[1].Bottom, 51);
+    EXPECT_EQ(Shown, Picture.Pixels);
+}
+
+TEST(ChangedBlocks, DrawingOnlyTheChangesShowsTheNewFrameAtEveryScale) {
+    // Frame after frame of scattered changes, drawn block by block over what was shown, must leave
+    // the output exactly as drawing each whole frame would, cropped or not.
+    const int32_t Sizes[][2] = {{40, 30}, {85, 64}, {130, 95}, {25, 12}};
+    for (const auto &Size : Sizes) {
+        Surface Picture = Checkered(40, 30);
+        Output Screen(Size[0], Size[1], 0xDEADBEEF);
+        const PictureLayout Layout = FitPicture(Size[0], Size[1], 40, 30);
+        std::vector<uint32_t> Shown;
+        DrawScaled(Screen.View, Picture, Layout, true);
+        TakeChanges(Picture, Shown);
+        uint32_t Seed = 12345;
+        for (int Frame = 0; Frame < 40; ++Frame) {
+            for (int Change = 0; Change < Frame % 7; ++Change) {
+                Seed = Seed * 1103515245u + 12345u;
+                const auto X = static_cast<int32_t>((Seed >> 8) % 40), Y = static_cast<int32_t>((Seed >> 20) % 30);
+                Picture.Set(X, Y, Seed & 0xFFFFFF);
+            }
+            for (const PictureBlock &Block : TakeChanges(Picture, Shown)) {
+                DrawScaledBlock(Screen.View, Picture, Layout, Block);
+            }
+            ExpectShownPixelByPixel(Screen, Picture, Layout);
+        }
+    }
+}
+
 namespace {
 
 bool Parse(std::vector<const char *> Words, GameOptions &Options, std::string &Error) {

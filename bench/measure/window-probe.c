@@ -5,8 +5,9 @@
 //       "startup_ms=<ms> pid=<pid> window=<id>" and leaves the program running.
 //   window-probe frames WINDOW SECONDS
 //       Counts the window's frames for SECONDS by the damage the X server reports (updates less
-//       than 2 ms apart belong to one frame). Prints "frames=<n> mean_ms=<ms> p99_dev_ms=<ms>",
-//       the mean period and the 99th percentile of how far single periods stray from it.
+//       than 2 ms apart belong to one frame). Prints "frames=<n> mean_ms=<ms> p99_dev_ms=<ms>
+//       unchanged=<n>": the mean period, the 99th percentile of how far single periods stray
+//       from it, and how many frames sent nothing because nothing in them changed.
 #define _GNU_SOURCE
 #include <X11/Xlib.h>
 #include <math.h>
@@ -126,14 +127,30 @@ static int frames(Display *dpy, Window window, double seconds) {
         printf("frames=%zu mean_ms=none p99_dev_ms=none\n", n);
         return 1;
     }
-    double mean = (times[n - 1] - times[0]) / (double)(n - 1);
-    double *dev = malloc((n - 1) * sizeof *dev);
+    // A frame that is the same as the one before is not sent to the display, so it makes no damage:
+    // the gap around it is two periods. The period is the median gap; each gap counts as the whole
+    // number of periods nearest to it, and strays from that.
+    double *gaps = malloc((n - 1) * sizeof *gaps);
     for (size_t i = 1; i < n; ++i) {
-        dev[i - 1] = fabs(times[i] - times[i - 1] - mean);
+        gaps[i - 1] = times[i] - times[i - 1];
     }
+    qsort(gaps, n - 1, sizeof *gaps, compare);
+    double period = gaps[(n - 1) / 2];
+    double *dev = malloc((n - 1) * sizeof *dev);
+    long periods = 0;
+    for (size_t i = 1; i < n; ++i) {
+        double gap = times[i] - times[i - 1];
+        long k = lround(gap / period);
+        if (k < 1) {
+            k = 1;
+        }
+        periods += k;
+        dev[i - 1] = fabs(gap - (double)k * period);
+    }
+    double mean = (times[n - 1] - times[0]) / (double)periods;
     qsort(dev, n - 1, sizeof *dev, compare);
     size_t k = (size_t)ceil(0.99 * (double)(n - 1)) - 1;
-    printf("frames=%zu mean_ms=%.2f p99_dev_ms=%.2f\n", n, mean, dev[k]);
+    printf("frames=%zu mean_ms=%.2f p99_dev_ms=%.2f unchanged=%ld\n", n, mean, dev[k], periods - (long)(n - 1));
     return 0;
 }
 

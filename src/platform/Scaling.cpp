@@ -64,20 +64,25 @@ void ConvertPixels(const uint32_t *Source, int32_t Count, uint32_t *Target, cons
 
 void DrawScaled(const OutputPixels &Output, const Surface &Picture, const PictureLayout &Layout,
                 bool Borders) {
-    const int32_t Scale = Layout.Scale;
-    const int32_t Right = Layout.Left + Picture.Width * Scale;
-    const int32_t Bottom = Layout.Top + Picture.Height * Scale;
     if (Borders) {
+        const int32_t Right = Layout.Left + Picture.Width * Layout.Scale;
+        const int32_t Bottom = Layout.Top + Picture.Height * Layout.Scale;
         FillBlack(Output, 0, 0, Output.Width, Layout.Top);
         FillBlack(Output, 0, Bottom, Output.Width, Output.Height);
         FillBlack(Output, 0, Layout.Top, Layout.Left, Bottom);
         FillBlack(Output, Right, Layout.Top, Output.Width, Bottom);
     }
-    // The visible part of the picture, in its own pixels.
-    const int32_t FirstX = std::max(0, Layout.PictureX(0));
-    const int32_t LastX = std::min(Picture.Width, Layout.PictureX(Output.Width - 1) + 1);
-    const int32_t FirstY = std::max(0, Layout.PictureY(0));
-    const int32_t LastY = std::min(Picture.Height, Layout.PictureY(Output.Height - 1) + 1);
+    DrawScaledBlock(Output, Picture, Layout, {0, 0, Picture.Width, Picture.Height});
+}
+
+void DrawScaledBlock(const OutputPixels &Output, const Surface &Picture, const PictureLayout &Layout,
+                     const PictureBlock &Block) {
+    const int32_t Scale = Layout.Scale;
+    // The visible part of the block, in the picture's own pixels.
+    const int32_t FirstX = std::max({0, Block.Left, Layout.PictureX(0)});
+    const int32_t LastX = std::min({Picture.Width, Block.Right, Layout.PictureX(Output.Width - 1) + 1});
+    const int32_t FirstY = std::max({0, Block.Top, Layout.PictureY(0)});
+    const int32_t LastY = std::min({Picture.Height, Block.Bottom, Layout.PictureY(Output.Height - 1) + 1});
     if (FirstX >= LastX) {
         return;
     }
@@ -111,4 +116,46 @@ void DrawScaled(const OutputPixels &Output, const Surface &Picture, const Pictur
                         static_cast<size_t>(SpanTo - SpanFrom) * 4);
         }
     }
+}
+
+std::vector<PictureBlock> TakeChanges(const Surface &Picture, std::vector<uint32_t> &Shown) {
+    const size_t Width = static_cast<size_t>(std::max(Picture.Width, 0));
+    const size_t Height = static_cast<size_t>(std::max(Picture.Height, 0));
+    if (Shown.size() != Picture.Pixels.size()) {
+        Shown = Picture.Pixels;
+        if (Width == 0 || Height == 0) {
+            return {};
+        }
+        return {{0, 0, Picture.Width, Picture.Height}};
+    }
+    // Rows this close together are sent as one block: a block is one request to the display, a row
+    // between two changes costs far less than another request.
+    constexpr int32_t JoinedGap = 8;
+    std::vector<PictureBlock> Blocks;
+    for (size_t Y = 0; Y < Height; ++Y) {
+        const uint32_t *Now = Picture.Pixels.data() + Y * Width;
+        uint32_t *Then = Shown.data() + Y * Width;
+        if (std::memcmp(Now, Then, Width * 4) == 0) {
+            continue;
+        }
+        size_t Left = 0;
+        while (Now[Left] == Then[Left]) {
+            ++Left;
+        }
+        size_t Right = Width;
+        while (Now[Right - 1] == Then[Right - 1]) {
+            --Right;
+        }
+        std::memcpy(Then + Left, Now + Left, (Right - Left) * 4);
+        const auto Row = static_cast<int32_t>(Y);
+        if (!Blocks.empty() && Row - Blocks.back().Bottom < JoinedGap) {
+            PictureBlock &Last = Blocks.back();
+            Last.Left = std::min(Last.Left, static_cast<int32_t>(Left));
+            Last.Right = std::max(Last.Right, static_cast<int32_t>(Right));
+            Last.Bottom = Row + 1;
+        } else {
+            Blocks.push_back({static_cast<int32_t>(Left), Row, static_cast<int32_t>(Right), Row + 1});
+        }
+    }
+    return Blocks;
 }

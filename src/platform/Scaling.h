@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/Surface.h"
 
@@ -39,3 +40,17 @@ struct OutputPixels {
 // edges. With Borders, everything around the picture is painted black first.
 void DrawScaled(const OutputPixels &Output, const Surface &Picture, const PictureLayout &Layout,
                 bool Borders);
+
+// A block of the picture: columns Left to Right and rows Top to Bottom, each end excluded.
+struct PictureBlock {
+    int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+// Where Picture differs from Shown, the picture shown last: runs of changed rows, each as wide as the
+// changes in it, runs apart by a few rows joined into one. Shown becomes Picture. A Shown of another
+// size counts as nothing shown: the whole picture has changed.
+std::vector<PictureBlock> TakeChanges(const Surface &Picture, std::vector<uint32_t> &Shown);
+
+// DrawScaled of one block of the picture, with nothing around it: the rest of the output stays.
+void DrawScaledBlock(const OutputPixels &Output, const Surface &Picture, const PictureLayout &Layout,
+                     const PictureBlock &Block);

@@ -187,6 +187,7 @@ class SdlBackend final : public Backend {
             return true;
         case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SHOWN:
+            Screen.Resized(Event.Window);
             Event.Type = ToolkitEvent::Expose;
             return true;
         case SDL_WINDOWEVENT_FOCUS_LOST:

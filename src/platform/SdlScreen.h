@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <map>
+#include <vector>
 
 #include "platform/DisplayOptions.h"
 #include "platform/Scaling.h"
@@ -34,7 +35,8 @@ class SdlScreen {
     // Desktop full screen on or off, for every window now and every one made later.
     void ToggleFullScreen();
     bool FullScreen() const { return Options.FullScreen; }
-    // The window's size on the screen changed: its black surround is drawn anew with its next frame.
+    // The window's size on the screen changed, or what it showed was lost: its next frame is shown
+    // whole, black surround and all.
     void Resized(uint32_t Id);
     // A point of a window, as SDL reports it, in the pixels of that window's drawing area.
     void ToDrawingArea(uint32_t Id, int32_t &X, int32_t &Y) const;
@@ -59,6 +61,8 @@ class SdlScreen {
         int32_t OutputWidth = -1, OutputHeight = -1;
         bool Borders = true;
         bool Visible = false;
+        std::vector<uint32_t> Shown; // the picture on the screen, to send only what changes
+
     };
 
     void ChooseScale(SDL_Window *Probe);

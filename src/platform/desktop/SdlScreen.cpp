@@ -180,39 +180,66 @@ void SdlScreen::Present(uint32_t Id, const Surface &Frame) {
     }
     const PictureLayout &Layout = Each.Layout;
     if (Screen->format->BytesPerPixel == 4) {
+        // Only what changed since the last frame is drawn and sent to the display: in a match that
+        // is the characters and the ball, a small part of the picture.
+        if (Each.Borders) {
+            Each.Shown.clear();
+        }
+        const std::vector<PictureBlock> Changed = TakeChanges(Frame, Each.Shown);
+        if (Changed.empty() && !Each.Borders) {
+            return;
+        }
         if (SDL_MUSTLOCK(Screen) && SDL_LockSurface(Screen) != 0) {
+            Each.Borders = true;
             return;
         }
         const OutputPixels Output = OutputOf(Screen);
-        DrawScaled(Output, Frame, Layout, Each.Borders);
+        if (Each.Borders) {
+            DrawScaled(Output, Frame, Layout, true);
+        } else {
+            for (const PictureBlock &Block : Changed) {
+                DrawScaledBlock(Output, Frame, Layout, Block);
+            }
+        }
         if (SDL_MUSTLOCK(Screen)) {
             SDL_UnlockSurface(Screen);
         }
-    } else {
-        // An unusual screen: SDL converts and stretches (by the same whole number) instead.
-        SDL_Surface *View =
-            SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t *>(Frame.Pixels.data()), Frame.Width,
-                                               Frame.Height, 32, Frame.Width * 4, SDL_PIXELFORMAT_XBGR8888);
-        if (View == nullptr) {
+        if (Each.Borders) {
+            SDL_UpdateWindowSurface(Each.Window);
+            Each.Borders = false;
             return;
         }
-        if (Each.Borders) {
-            SDL_FillRect(Screen, nullptr, SDL_MapRGB(Screen->format, 0, 0, 0));
+        std::vector<SDL_Rect> Rects;
+        for (const PictureBlock &Block : Changed) {
+            SDL_Rect Rect{std::max(Layout.Left + Block.Left * Layout.Scale, 0),
+                          std::max(Layout.Top + Block.Top * Layout.Scale, 0), 0, 0};
+            Rect.w = std::min(Layout.Left + Block.Right * Layout.Scale, Screen->w) - Rect.x;
+            Rect.h = std::min(Layout.Top + Block.Bottom * Layout.Scale, Screen->h) - Rect.y;
+            if (Rect.w > 0 && Rect.h > 0) {
+                Rects.push_back(Rect);
+            }
         }
-        SDL_Rect Place{Layout.Left, Layout.Top, Frame.Width * Layout.Scale, Frame.Height * Layout.Scale};
-        SDL_BlitScaled(View, nullptr, Screen, &Place);
-        SDL_FreeSurface(View);
-    }
-    if (Each.Borders) {
-        SDL_UpdateWindowSurface(Each.Window);
-        Each.Borders = false;
+        if (!Rects.empty()) {
+            SDL_UpdateWindowSurfaceRects(Each.Window, Rects.data(), static_cast<int>(Rects.size()));
+        }
         return;
     }
-    // Only the picture changed: only it goes to the screen.
-    SDL_Rect Changed{std::max(Layout.Left, 0), std::max(Layout.Top, 0), 0, 0};
-    Changed.w = std::min(Layout.Left + Frame.Width * Layout.Scale, Screen->w) - Changed.x;
-    Changed.h = std::min(Layout.Top + Frame.Height * Layout.Scale, Screen->h) - Changed.y;
-    SDL_UpdateWindowSurfaceRects(Each.Window, &Changed, 1);
+    // An unusual screen: SDL converts and stretches (by the same whole number) instead, the whole
+    // picture each time.
+    SDL_Surface *View =
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t *>(Frame.Pixels.data()), Frame.Width,
+                                           Frame.Height, 32, Frame.Width * 4, SDL_PIXELFORMAT_XBGR8888);
+    if (View == nullptr) {
+        return;
+    }
+    if (Each.Borders) {
+        SDL_FillRect(Screen, nullptr, SDL_MapRGB(Screen->format, 0, 0, 0));
+        Each.Borders = false;
+    }
+    SDL_Rect Place{Layout.Left, Layout.Top, Frame.Width * Layout.Scale, Frame.Height * Layout.Scale};
+    SDL_BlitScaled(View, nullptr, Screen, &Place);
+    SDL_FreeSurface(View);
+    SDL_UpdateWindowSurface(Each.Window);
 }
 
 void SdlScreen::ToggleFullScreen() {

@@ -205,7 +205,12 @@ Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
     }
     const timespec Limit = {static_cast<time_t>(Timeout / 1000000),
                             static_cast<long>(Timeout % 1000000 * 1000)};
-    ppoll(Watched.data(), Watched.size(), Timeout < 0 ? nullptr : &Limit, nullptr);
+    const int Ready = ppoll(Watched.data(), Watched.size(), Timeout < 0 ? nullptr : &Limit, nullptr);
+    if (Ready == 0) {
+        // The time is up and nothing came: SDL has nothing new to read either. The caller's next
+        // look at the events pumps them anyway, so this wake costs no look of its own.
+        return Woken::Nothing;
+    }
     if (DisplayFd >= 0) {
         const short Display = Watched.front().revents;
         if ((Display & POLLNVAL) != 0) {
