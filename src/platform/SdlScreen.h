@@ -62,9 +62,10 @@ class SdlScreen {
         bool Borders = true;
         bool Visible = false;
         std::vector<uint32_t> Shown; // the picture on the screen, to send only what changes
-
+        WindowLook Look;             // what the window is made with, when first shown
     };
 
+    SDL_Window *Made(Entry &Each);
     void ChooseScale(SDL_Window *Probe);
     void SizeWindow(Entry &Each) const;
     void UsePointerAt(int32_t PointerScale);
@@ -75,7 +76,7 @@ class SdlScreen {
     [[maybe_unused]] double PixelsPerPoint = 1; // more than 1 on a high-density display
     std::map<uint32_t, Entry> Windows;
     uint32_t ShownLast = 0;
-    uint32_t LastId = 0; // the browser's windows are numbered by the game
+    uint32_t LastId = 0; // the windows are numbered by the game
     // The mouse pointer, shared by every window, at each scale it has been shown at.
     [[maybe_unused]] const Surface *PointerImage = nullptr;
     [[maybe_unused]] const Surface *PointerMask = nullptr;

@@ -43,7 +43,9 @@ SdlScreen::SdlScreen(const DisplayOptions &Chosen) : Options(Chosen) {}
 
 SdlScreen::~SdlScreen() {
     for (auto &Each : Windows) {
-        SDL_DestroyWindow(Each.second.Window);
+        if (Each.second.Window != nullptr) {
+            SDL_DestroyWindow(Each.second.Window);
+        }
     }
     for (auto &Each : Pointers) {
         SDL_FreeCursor(Each.second);
@@ -80,7 +82,22 @@ void SdlScreen::SizeWindow(Entry &Each) const {
     SDL_SetWindowSize(Each.Window, Wide, High);
 }
 
+// A window is made on the screen when it is first shown: the match window, loaded hidden behind
+// the title, costs the start-up nothing.
 uint32_t SdlScreen::Create(const WindowLook &Look) {
+    const uint32_t Id = ++LastId;
+    Entry &Each = Windows[Id];
+    Each.Look = Look;
+    Each.Width = Look.Width;
+    Each.Height = Look.Height;
+    return Id;
+}
+
+SDL_Window *SdlScreen::Made(Entry &Each) {
+    if (Each.Window != nullptr) {
+        return Each.Window;
+    }
+    const WindowLook &Look = Each.Look;
     Uint32 Flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
     if (Options.FullScreen) {
         Flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
@@ -112,13 +129,9 @@ uint32_t SdlScreen::Create(const WindowLook &Look) {
         UsePointerAt(Scale);
     }
     WatchWindowSystem(Window);
-    const uint32_t Id = SDL_GetWindowID(Window);
-    Entry &Each = Windows[Id];
     Each.Window = Window;
-    Each.Width = Look.Width;
-    Each.Height = Look.Height;
     SizeWindow(Each);
-    return Id;
+    return Window;
 }
 
 void SdlScreen::Show(uint32_t Id) {
@@ -126,7 +139,7 @@ void SdlScreen::Show(uint32_t Id) {
     if (It == Windows.end()) {
         return;
     }
-    SDL_Window *Window = It->second.Window;
+    SDL_Window *Window = Made(It->second);
     if (!Options.FullScreen) {
         SDL_SetWindowPosition(Window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
@@ -138,14 +151,18 @@ void SdlScreen::Show(uint32_t Id) {
 
 void SdlScreen::Hide(uint32_t Id) {
     auto It = Windows.find(Id);
-    if (It != Windows.end()) {
+    if (It != Windows.end() && It->second.Window != nullptr) {
         SDL_HideWindow(It->second.Window);
     }
 }
 
 void SdlScreen::Retitle(uint32_t Id, const std::string &Caption) {
     auto It = Windows.find(Id);
-    if (It != Windows.end()) {
+    if (It == Windows.end()) {
+        return;
+    }
+    It->second.Look.Caption = Caption;
+    if (It->second.Window != nullptr) {
         SDL_SetWindowTitle(It->second.Window, Caption.c_str());
     }
 }
@@ -153,7 +170,9 @@ void SdlScreen::Retitle(uint32_t Id, const std::string &Caption) {
 void SdlScreen::Destroy(uint32_t Id) {
     auto It = Windows.find(Id);
     if (It != Windows.end()) {
-        SDL_DestroyWindow(It->second.Window);
+        if (It->second.Window != nullptr) {
+            SDL_DestroyWindow(It->second.Window);
+        }
         Windows.erase(It);
     }
     if (ShownLast == Id) {
@@ -167,6 +186,9 @@ void SdlScreen::Present(uint32_t Id, const Surface &Frame) {
         return;
     }
     Entry &Each = It->second;
+    if (Each.Window == nullptr) {
+        return; // never shown, nothing to show on
+    }
     SDL_Surface *Screen = SDL_GetWindowSurface(Each.Window);
     if (Screen == nullptr) {
         return;
@@ -245,6 +267,9 @@ void SdlScreen::Present(uint32_t Id, const Surface &Frame) {
 void SdlScreen::ToggleFullScreen() {
     Options.FullScreen = !Options.FullScreen;
     for (auto &Each : Windows) {
+        if (Each.second.Window == nullptr) {
+            continue; // made full screen or not when first shown
+        }
         SDL_SetWindowFullscreen(Each.second.Window, Options.FullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         if (!Options.FullScreen) {
             // Back to the size it opened at, centred.
@@ -268,6 +293,9 @@ void SdlScreen::ToDrawingArea(uint32_t Id, int32_t &X, int32_t &Y) const {
         return;
     }
     const Entry &Each = It->second;
+    if (Each.Window == nullptr) {
+        return;
+    }
     int PointsWide = 0, PointsHigh = 0, PixelsWide = 0, PixelsHigh = 0;
     SDL_GetWindowSize(Each.Window, &PointsWide, &PointsHigh);
     SDL_GetWindowSizeInPixels(Each.Window, &PixelsWide, &PixelsHigh);
@@ -282,14 +310,20 @@ void SdlScreen::ToDrawingArea(uint32_t Id, int32_t &X, int32_t &Y) const {
 }
 
 uint32_t SdlScreen::WindowOf(uint32_t SdlWindowId) const {
-    return SdlWindowId;
+    for (const auto &Each : Windows) {
+        if (Each.second.Window != nullptr && SDL_GetWindowID(Each.second.Window) == SdlWindowId) {
+            return Each.first;
+        }
+    }
+    return 0;
 }
 
 uint32_t SdlScreen::Focused() const {
     if (SDL_Window *Window = SDL_GetKeyboardFocus()) {
-        const uint32_t Id = SDL_GetWindowID(Window);
-        if (Windows.count(Id) != 0) {
-            return Id;
+        for (const auto &Each : Windows) {
+            if (Each.second.Window == Window) {
+                return Each.first;
+            }
         }
     }
     return ShownLast;
