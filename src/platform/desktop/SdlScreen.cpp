@@ -231,18 +231,20 @@ void SdlScreen::Present(uint32_t Id, const Surface &Frame) {
             Each.Borders = false;
             return;
         }
-        std::vector<SDL_Rect> Rects;
+        // One request to the display, the box around every change: a frame arrives whole, never
+        // block by block.
+        PictureBlock Box = Changed.front();
         for (const PictureBlock &Block : Changed) {
-            SDL_Rect Rect{std::max(Layout.Left + Block.Left * Layout.Scale, 0),
-                          std::max(Layout.Top + Block.Top * Layout.Scale, 0), 0, 0};
-            Rect.w = std::min(Layout.Left + Block.Right * Layout.Scale, Screen->w) - Rect.x;
-            Rect.h = std::min(Layout.Top + Block.Bottom * Layout.Scale, Screen->h) - Rect.y;
-            if (Rect.w > 0 && Rect.h > 0) {
-                Rects.push_back(Rect);
-            }
+            Box.Left = std::min(Box.Left, Block.Left);
+            Box.Right = std::max(Box.Right, Block.Right);
+            Box.Bottom = Block.Bottom;
         }
-        if (!Rects.empty()) {
-            SDL_UpdateWindowSurfaceRects(Each.Window, Rects.data(), static_cast<int>(Rects.size()));
+        SDL_Rect Rect{std::max(Layout.Left + Box.Left * Layout.Scale, 0),
+                      std::max(Layout.Top + Box.Top * Layout.Scale, 0), 0, 0};
+        Rect.w = std::min(Layout.Left + Box.Right * Layout.Scale, Screen->w) - Rect.x;
+        Rect.h = std::min(Layout.Top + Box.Bottom * Layout.Scale, Screen->h) - Rect.y;
+        if (Rect.w > 0 && Rect.h > 0) {
+            SDL_UpdateWindowSurfaceRects(Each.Window, &Rect, 1);
         }
         return;
     }
