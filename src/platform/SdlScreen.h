@@ -1,7 +1,7 @@
 // The game's windows on an SDL screen: each shows its finished 1x surface at a whole-number scale,
 // centred on black, in a window that can be resized or made full screen. Nothing here draws: the
-// pictures arrive finished and are only copied larger. On the desktop (SdlScreenDesktop.cpp) each
-// window is a window of its own; in the browser (SdlScreenWeb.cpp) the page's one canvas shows
+// pictures arrive finished and are only copied larger. On the desktop (desktop/SdlScreen.cpp) each
+// window is a window of its own; in the browser (web/SdlScreen.cpp) the page's one canvas shows
 // whichever window is in front.
 #pragma once
 
