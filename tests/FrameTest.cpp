@@ -92,10 +92,10 @@ class Frame : public ::testing::Test {
 };
 
 TEST_F(Frame, TheRallyResetShowsTheBareCourtAndEachFrameRedrawsAllOfIt) {
-    std::fill(Screen.Pixels.begin(), Screen.Pixels.end(), 0x123456u);
+    FillRect(Screen, 0, 0, Screen.Width, Screen.Height, 0x123456u);
     ResetRally();
     EXPECT_EQ(Screen.Pixels, Court.Pixels);
-    std::fill(Screen.Pixels.begin(), Screen.Pixels.end(), 0x123456u);
+    FillRect(Screen, 0, 0, Screen.Width, Screen.Height, 0x123456u);
     DrawFrame();
     for (uint32_t Pixel : Screen.Pixels) {
         ASSERT_NE(Pixel, 0x123456u) << "a pixel of the previous frame survived";

@@ -173,23 +173,29 @@ TEST(ScaledDrawing, FollowsTheScreensOwnPlaceOfEachColour) {
 
 TEST(ChangedBlocks, NothingShownYetIsEverythingAndAnUnchangedFrameIsNothing) {
     const Surface Picture = Checkered(30, 20);
-    std::vector<uint32_t> Shown;
+    Surface Shown;
     const std::vector<PictureBlock> First = TakeChanges(Picture, Shown);
     ASSERT_EQ(First.size(), 1u);
     EXPECT_EQ(First[0].Left, 0);
     EXPECT_EQ(First[0].Top, 0);
     EXPECT_EQ(First[0].Right, 30);
     EXPECT_EQ(First[0].Bottom, 20);
-    EXPECT_EQ(Shown, Picture.Pixels);
+    EXPECT_EQ(Shown.Pixels, Picture.Pixels);
     EXPECT_TRUE(TakeChanges(Picture, Shown).empty());
     // A picture of another size (a window shown anew) counts as nothing shown.
     const Surface Larger = Checkered(31, 20);
     EXPECT_EQ(TakeChanges(Larger, Shown).size(), 1u);
+    // So does one of as many pixels, turned on its side: its rows are not the rows shown.
+    const Surface Turned = Checkered(20, 31);
+    const std::vector<PictureBlock> All = TakeChanges(Turned, Shown);
+    ASSERT_EQ(All.size(), 1u);
+    EXPECT_EQ(All[0].Right, 20);
+    EXPECT_EQ(All[0].Bottom, 31);
 }
 
 TEST(ChangedBlocks, NearbyRowsJoinAndDistantOnesStayApart) {
     Surface Picture = Checkered(100, 60);
-    std::vector<uint32_t> Shown;
+    Surface Shown;
     TakeChanges(Picture, Shown);
     Picture.Set(10, 5, 1);
     Picture.Set(40, 9, 1);  // four rows on: the same block
@@ -204,7 +210,7 @@ TEST(ChangedBlocks, NearbyRowsJoinAndDistantOnesStayApart) {
     EXPECT_EQ(Blocks[1].Right, 100);
     EXPECT_EQ(Blocks[1].Top, 50);
     EXPECT_EQ(Blocks[1].Bottom, 51);
-    EXPECT_EQ(Shown, Picture.Pixels);
+    EXPECT_EQ(Shown.Pixels, Picture.Pixels);
 }
 
 TEST(ChangedBlocks, DrawingOnlyTheChangesShowsTheNewFrameAtEveryScale) {
@@ -215,7 +221,7 @@ TEST(ChangedBlocks, DrawingOnlyTheChangesShowsTheNewFrameAtEveryScale) {
         Surface Picture = Checkered(40, 30);
         Output Screen(Size[0], Size[1], 0xDEADBEEF);
         const PictureLayout Layout = FitPicture(Size[0], Size[1], 40, 30);
-        std::vector<uint32_t> Shown;
+        Surface Shown;
         DrawScaled(Screen.View, Picture, Layout, true);
         TakeChanges(Picture, Shown);
         uint32_t Seed = 12345;

@@ -107,6 +107,7 @@ const Typ_Font &GetFont(int32_t PixelHeight) {
 void DrawText(Surface &Dest, int32_t X, int32_t Y, const std::string &Utf8, const Typ_Font &Font,
               uint32_t Colour, bool Underline) {
     const RenderedText &Text = Kept(Font, Utf8, Underline);
+    PictureBlock Inked{Dest.Width, Dest.Height, 0, 0};
     for (const Run &R : Text.Runs) {
         const int32_t Row = Y + R.Y;
         if (Row < 0 || Row >= Dest.Height) {
@@ -115,9 +116,12 @@ void DrawText(Surface &Dest, int32_t X, int32_t Y, const std::string &Utf8, cons
         const int32_t Left = std::max(X + R.X, 0);
         const int32_t Right = std::min(X + R.X + R.Length, Dest.Width);
         if (Left < Right) {
-            std::fill(Dest.Row(Row) + Left, Dest.Row(Row) + Right, Colour);
+            std::fill(Dest.NotedRow(Row) + Left, Dest.NotedRow(Row) + Right, Colour);
+            Inked = {std::min(Inked.Left, Left), std::min(Inked.Top, Row), std::max(Inked.Right, Right),
+                     std::max(Inked.Bottom, Row + 1)};
         }
     }
+    Dest.Drawn(Inked);
 }
 
 int32_t TextWidth(const Typ_Font &Font, const std::string &Utf8) {

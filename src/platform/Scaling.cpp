@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <vector>
+#include <utility>
 
 PictureLayout FitPicture(int32_t OutputWidth, int32_t OutputHeight, int32_t PictureWidth,
                          int32_t PictureHeight) {
@@ -118,31 +119,50 @@ void DrawScaledBlock(const OutputPixels &Output, const Surface &Picture, const P
     }
 }
 
-std::vector<PictureBlock> TakeChanges(const Surface &Picture, std::vector<uint32_t> &Shown) {
-    const size_t Width = static_cast<size_t>(std::max(Picture.Width, 0));
-    const size_t Height = static_cast<size_t>(std::max(Picture.Height, 0));
-    if (Shown.size() != Picture.Pixels.size()) {
-        Shown = Picture.Pixels;
-        if (Width == 0 || Height == 0) {
+std::vector<PictureBlock> TakeChanges(const Surface &Picture, Surface &Shown) {
+    DrawnBlocks &Drawn = Picture.Notes.SinceTaken;
+    if (Shown.Width != Picture.Width || Shown.Height != Picture.Height) {
+        Shown = Picture;
+        Drawn.Clear();
+        if (Picture.Width <= 0 || Picture.Height <= 0) {
             return {};
         }
         return {{0, 0, Picture.Width, Picture.Height}};
     }
+    // Only where the picture was drawn on can it differ: the columns to compare in each row.
+    const auto Width = static_cast<size_t>(Picture.Width);
+    const auto Height = static_cast<size_t>(Picture.Height);
+    std::vector<std::pair<int32_t, int32_t>> Span(Height, {Picture.Width, 0});
+    if (Drawn.IsEverything()) {
+        std::fill(Span.begin(), Span.end(), std::make_pair(0, Picture.Width));
+    }
+    for (const PictureBlock &Block : Drawn) {
+        for (int32_t Y = Block.Top; Y < Block.Bottom; ++Y) {
+            Span[static_cast<size_t>(Y)].first = std::min(Span[static_cast<size_t>(Y)].first, Block.Left);
+            Span[static_cast<size_t>(Y)].second = std::max(Span[static_cast<size_t>(Y)].second, Block.Right);
+        }
+    }
+    Drawn.Clear();
     // Rows this close together are sent as one block: a block is one request to the display, a row
     // between two changes costs far less than another request.
     constexpr int32_t JoinedGap = 8;
     std::vector<PictureBlock> Blocks;
     for (size_t Y = 0; Y < Height; ++Y) {
-        const uint32_t *Now = Picture.Pixels.data() + Y * Width;
-        uint32_t *Then = Shown.data() + Y * Width;
-        if (std::memcmp(Now, Then, Width * 4) == 0) {
+        const auto From = static_cast<size_t>(Span[Y].first);
+        const auto To = static_cast<size_t>(Span[Y].second);
+        if (From >= To) {
             continue;
         }
-        size_t Left = 0;
+        const uint32_t *Now = Picture.Pixels.data() + Y * Width;
+        uint32_t *Then = Shown.NotedRow(static_cast<int32_t>(Y));
+        if (std::memcmp(Now + From, Then + From, (To - From) * 4) == 0) {
+            continue;
+        }
+        size_t Left = From;
         while (Now[Left] == Then[Left]) {
             ++Left;
         }
-        size_t Right = Width;
+        size_t Right = To;
         while (Now[Right - 1] == Then[Right - 1]) {
             --Right;
         }

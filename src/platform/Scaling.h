@@ -41,15 +41,11 @@ struct OutputPixels {
 void DrawScaled(const OutputPixels &Output, const Surface &Picture, const PictureLayout &Layout,
                 bool Borders);
 
-// A block of the picture: columns Left to Right and rows Top to Bottom, each end excluded.
-struct PictureBlock {
-    int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
-};
-
 // Where Picture differs from Shown, the picture shown last: runs of changed rows, each as wide as the
-// changes in it, runs apart by a few rows joined into one. Shown becomes Picture. A Shown of another
-// size counts as nothing shown: the whole picture has changed.
-std::vector<PictureBlock> TakeChanges(const Surface &Picture, std::vector<uint32_t> &Shown);
+// changes in it, runs apart by a few rows joined into one. Shown becomes Picture. Only where the
+// picture was drawn on since the last call is looked at (its notes), and the notes are taken. A
+// Shown of another size counts as nothing shown: the whole picture has changed.
+std::vector<PictureBlock> TakeChanges(const Surface &Picture, Surface &Shown);
 
 // DrawScaled of one block of the picture, with nothing around it: the rest of the output stays.
 void DrawScaledBlock(const OutputPixels &Output, const Surface &Picture, const PictureLayout &Layout,

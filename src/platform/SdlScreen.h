@@ -61,7 +61,7 @@ class SdlScreen {
         int32_t OutputWidth = -1, OutputHeight = -1;
         bool Borders = true;
         bool Visible = false;
-        std::vector<uint32_t> Shown; // the picture on the screen, to send only what changes
+        Surface Shown; // the picture on the screen, to send only what changes
         WindowLook Look;             // what the window is made with, when first shown
     };
 

@@ -205,7 +205,7 @@ void SdlScreen::Present(uint32_t Id, const Surface &Frame) {
         // Only what changed since the last frame is drawn and sent to the display: in a match that
         // is the characters and the ball, a small part of the picture.
         if (Each.Borders) {
-            Each.Shown.clear();
+            Each.Shown = Surface();
         }
         const std::vector<PictureBlock> Changed = TakeChanges(Frame, Each.Shown);
         if (Changed.empty() && !Each.Borders) {
