@@ -33,7 +33,7 @@ class SdlBackend final : public Backend {
             return true;
         }
         SDL_Event Raw;
-        while (SDL_PollEvent(&Raw) != 0) {
+        while (TakeSystemEvent(Raw)) {
             if (Translate(Raw, Event)) {
                 return true;
             }
@@ -74,12 +74,31 @@ class SdlBackend final : public Backend {
 
     void Sleep(uint32_t Milliseconds) override { SDL_Delay(Milliseconds); }
 
-    uint32_t CreateWindow(const WindowLook &Look) override { return Screen.Create(Look); }
-    void ShowWindow(uint32_t Id) override { Screen.Show(Id); }
-    void HideWindow(uint32_t Id) override { Screen.Hide(Id); }
-    void DestroyWindow(uint32_t Id) override { Screen.Destroy(Id); }
-    void RetitleWindow(uint32_t Id, const std::string &Caption) override { Screen.Retitle(Id, Caption); }
-    void Present(uint32_t Id, const Surface &Frame) override { Screen.Present(Id, Frame); }
+    // Every call on the screen may talk to the display, and so read what it sent meanwhile.
+    uint32_t CreateWindow(const WindowLook &Look) override {
+        DisplayUsed();
+        return Screen.Create(Look);
+    }
+    void ShowWindow(uint32_t Id) override {
+        DisplayUsed();
+        Screen.Show(Id);
+    }
+    void HideWindow(uint32_t Id) override {
+        DisplayUsed();
+        Screen.Hide(Id);
+    }
+    void DestroyWindow(uint32_t Id) override {
+        DisplayUsed();
+        Screen.Destroy(Id);
+    }
+    void RetitleWindow(uint32_t Id, const std::string &Caption) override {
+        DisplayUsed();
+        Screen.Retitle(Id, Caption);
+    }
+    void Present(uint32_t Id, const Surface &Frame) override {
+        DisplayUsed();
+        Screen.Present(Id, Frame);
+    }
     void WatchSocket(intptr_t Socket) override { WatchSystemSocket(Socket); }
     void UnwatchSocket(intptr_t Socket) override { UnwatchSystemSocket(Socket); }
 
@@ -87,11 +106,13 @@ class SdlBackend final : public Backend {
     // Controllers start listening at the first look at the events, when the first window is already
     // on the screen: their start, a search of the machine's devices, need not hold the window up.
     // Those already connected arrive as events in that same look.
+    // Controllers are read only when SDL pumps its events: as often as the wait wakes for them.
     void ListenForPads() {
         if (!PadsAsked) {
             PadsAsked = true;
             OpenPads();
         }
+        PumpAtLeastEvery(PadWaitLimit());
     }
 
     bool TakePending(ToolkitEvent &Event) {
@@ -136,6 +157,7 @@ class SdlBackend final : public Backend {
             const bool AltEnter = KeyCode == VK_RETURN && (Raw.key.keysym.mod & KMOD_ALT) != 0;
             if (KeyCode == VK_F11 || AltEnter) {
                 if (Raw.key.repeat == 0) {
+                    DisplayUsed();
                     Screen.ToggleFullScreen();
                     RepaintAll();
                 }

@@ -24,3 +24,13 @@ void UnwatchSystemSocket(intptr_t Socket);
 // has data. An event comes back in Raw.
 enum class Woken { Event, Socket, Nothing };
 Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout);
+
+// An event already waiting, if any, without waiting.
+bool TakeSystemEvent(SDL_Event &Raw);
+
+// SDL reads what the system sent when it pumps its events. Where a pump costs system calls, the
+// system's file pumps only when something may have come: after a wait the display ended, after a
+// call that talked to the display (DisplayUsed), and at least every PumpEvery microseconds (-1: a
+// quarter of a second), for the controllers and SDL's own housekeeping.
+void DisplayUsed();
+void PumpAtLeastEvery(int64_t PumpEvery);

@@ -110,8 +110,23 @@ bool Set(const char *Name) {
     return Value != nullptr && *Value != '\0';
 }
 
+// A pump of SDL's events on X11 is about six system calls: the display connection read, the
+// controllers' hot-plug watch. In a match it came three times a tick, each a few microseconds after
+// the last. Now it comes when the display may have sent something since the last one: after a wait
+// that the display connection ended, after a call that talked to the display (its round trip reads
+// whatever the display sent meanwhile into SDL's queues, where no wait would see it), and at least
+// every PumpEvery. A wait that ends with nothing to read leaves nothing to pump.
+bool PumpNeeded = true;
+uint64_t LastPump = 0;      // SDL's milliseconds
+uint64_t PumpEvery = 250;   // milliseconds
+
 bool TakeEvent(SDL_Event &Raw) {
-    SDL_PumpEvents();
+    const uint64_t Now = SDL_GetTicks64();
+    if (PumpNeeded || DisplayFd < 0 || Now - LastPump >= PumpEvery) {
+        SDL_PumpEvents();
+        PumpNeeded = false;
+        LastPump = Now;
+    }
     return SDL_PeepEvents(&Raw, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
 }
 
@@ -213,6 +228,7 @@ Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
     }
     if (DisplayFd >= 0) {
         const short Display = Watched.front().revents;
+        PumpNeeded = PumpNeeded || Display != 0;
         if ((Display & POLLNVAL) != 0) {
             // No longer a connection: never poll it again, which would return at once forever.
             DisplayFd = -1;
@@ -233,4 +249,16 @@ Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
         std::any_of(SocketsBegin, SocketsBegin + static_cast<std::ptrdiff_t>(Sockets.size()),
                     [](const pollfd &Each) { return Each.revents != 0; });
     return SocketReady ? Woken::Socket : Woken::Nothing;
+}
+
+bool TakeSystemEvent(SDL_Event &Raw) {
+    return TakeEvent(Raw);
+}
+
+void DisplayUsed() {
+    PumpNeeded = true;
+}
+
+void PumpAtLeastEvery(int64_t Micros) {
+    PumpEvery = Micros < 0 ? 250 : static_cast<uint64_t>(Micros) / 1000;
 }

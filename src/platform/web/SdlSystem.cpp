@@ -43,3 +43,11 @@ Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
     emscripten_sleep(static_cast<unsigned>((Step + 999) / 1000));
     return TakeEvent(Raw) ? Woken::Event : Woken::Nothing;
 }
+
+bool TakeSystemEvent(SDL_Event &Raw) {
+    return TakeEvent(Raw);
+}
+
+// Every look pumps SDL's events here, as SDL_PollEvent does.
+void DisplayUsed() {}
+void PumpAtLeastEvery(int64_t) {}

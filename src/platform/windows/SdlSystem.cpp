@@ -127,3 +127,11 @@ Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
     }
     return SocketReady ? Woken::Socket : Woken::Nothing;
 }
+
+bool TakeSystemEvent(SDL_Event &Raw) {
+    return TakeEvent(Raw);
+}
+
+// Every look pumps SDL's events here, as SDL_PollEvent does.
+void DisplayUsed() {}
+void PumpAtLeastEvery(int64_t) {}
