@@ -59,9 +59,10 @@ int main(int Count, char **Arguments) {
         std::fprintf(stderr, "Zorbump: cannot open a display: %s\n", Error.c_str());
         return 1;
     }
-    // The pictures are drawn once the display is open, not beside its opening on another core:
-    // measured on two cores, the opening then took longer than the drawing saved.
-    GetPictures();
+    // The first window's pictures are drawn once the display is open, not beside its opening on
+    // another core: measured on two cores, the opening then took longer than the drawing saved. The
+    // rest wait until a window after the title needs them.
+    GetWindowPictures();
     SetBackend(Screen);
     // Sound starts once the first window is on the screen: opening a sound card can take longer than
     // showing the window. Without a sound card the game plays on silently, saying so once.

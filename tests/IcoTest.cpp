@@ -47,7 +47,7 @@ Decoded DecodeImage(const std::vector<uint8_t> &Bytes, size_t Index) {
 }
 
 TEST(IcoFile, TheGameIconAtEverySizeKeepsItsColoursAndItsSeeThroughParts) {
-    const Typ_Pictures &All = GetPictures();
+    const Typ_WindowPictures &All = GetWindowPictures();
     Surface Big(256, 256, 0x123456), BigMask(256, 256, 0xFFFFFF);
     BigMask.Set(255, 0, 0); // one shown pixel in the top right corner: catches flipped rows
     const std::vector<IcoImage> Images = {

@@ -64,13 +64,14 @@ Extent MaskExtent(const Surface &Sheet, int32_t X, int32_t Y, int32_t Width, int
 
 TEST(Pictures, HaveTheirBindingSizes) {
     const Typ_Pictures &All = GetPictures();
+    const Typ_WindowPictures &First = GetWindowPictures();
     const struct {
         const Surface &Picture;
         int32_t Width, Height;
-    } Expected[] = {{All.Pic_Tumbler, 320, 352}, {All.Pic_Ball, 48, 180},  {All.Pic_Kouka, 96, 144},
-                    {All.Pic_Back, 480, 360},    {All.Title, 256, 240},    {All.Pic_Kao[0], 64, 60},
-                    {All.Pic_Kao[3], 64, 60},    {All.Icon32, 32, 32},     {All.Icon16, 16, 16},
-                    {All.Cursor, 32, 32},        {All.CursorMask, 32, 32}, {All.Icon32Mask, 32, 32}};
+    } Expected[] = {{All.Pic_Tumbler, 320, 352},  {All.Pic_Ball, 48, 180},     {All.Pic_Kouka, 96, 144},
+                    {All.Pic_Back, 480, 360},     {First.Title, 256, 240},     {All.Pic_Kao[0], 64, 60},
+                    {All.Pic_Kao[3], 64, 60},     {First.Icon32, 32, 32},      {First.Icon16, 16, 16},
+                    {First.Cursor, 32, 32},       {First.CursorMask, 32, 32}, {First.Icon32Mask, 32, 32}};
     for (const auto &E : Expected) {
         EXPECT_EQ(E.Picture.Width, E.Width);
         EXPECT_EQ(E.Picture.Height, E.Height);
@@ -78,7 +79,7 @@ TEST(Pictures, HaveTheirBindingSizes) {
     }
     // Pixels never use the top byte, so bitwise operations on them stay colours.
     for (const Surface *Picture :
-         {&All.Pic_Tumbler, &All.Pic_Ball, &All.Pic_Kouka, &All.Pic_Back, &All.Title}) {
+         {&All.Pic_Tumbler, &All.Pic_Ball, &All.Pic_Kouka, &All.Pic_Back, &First.Title}) {
         EXPECT_TRUE(std::all_of(Picture->Pixels.begin(), Picture->Pixels.end(),
                                 [](uint32_t Pixel) { return (Pixel >> 24) == 0; }));
     }
@@ -169,7 +170,7 @@ TEST(Sheets, BallMasksHaveTheirShapes) {
 }
 
 TEST(Sheets, PointerAndIconMasksMatchTheirPictures) {
-    const Typ_Pictures &All = GetPictures();
+    const Typ_WindowPictures &All = GetWindowPictures();
     const struct {
         const Surface &Image, &Mask;
     } Pairs[] = {{All.Cursor, All.CursorMask}, {All.Icon32, All.Icon32Mask}, {All.Icon16, All.Icon16Mask}};
@@ -250,7 +251,8 @@ TEST(Sheets, AreSixteenColourPicturesAndTheSpritesUseTheStandardPalette) {
             ASSERT_EQ(Standard.count(Pixel), 1u) << std::hex << Pixel;
         }
     }
-    for (const Surface *Picture : {&All.Pic_Back, &All.Icon32, &All.Icon16}) {
+    const Typ_WindowPictures &First = GetWindowPictures();
+    for (const Surface *Picture : {&All.Pic_Back, &First.Icon32, &First.Icon16}) {
         const std::set<uint32_t> Colours(Picture->Pixels.begin(), Picture->Pixels.end());
         EXPECT_LE(Colours.size(), 16u);
     }

@@ -77,7 +77,7 @@ const LabelDesign SelectTitleDesigns[5] = {
 const LabelDesign OnlineLineDesign = {"", 8, 12, 464, 17, Black, NoBack, false, 13, Alignment::Centre};
 
 void DressWindow(Form &Window) {
-    const Typ_Pictures &Pictures = GetPictures();
+    const Typ_WindowPictures &Pictures = GetWindowPictures();
     Window.SetIcon(&Pictures.Icon32, &Pictures.Icon32Mask);
     Window.SetMousePointer(&Pictures.Cursor, &Pictures.CursorMask, CursorHotX, CursorHotY);
 }

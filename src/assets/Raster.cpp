@@ -126,17 +126,20 @@ InkMap Mirrored(const InkMap &Map) {
 
 void PaintImage(Surface &Dest, int32_t X, int32_t Y, const InkMap &Map, const uint32_t *Palette) {
     for (int32_t Row = 0; Row < Map.Height; ++Row) {
+        uint32_t *To = Dest.Row(Y + Row) + X;
+        const uint8_t *Inks = Map.Ink.data() + static_cast<size_t>(Row) * Map.Width;
         for (int32_t Column = 0; Column < Map.Width; ++Column) {
-            const uint8_t Ink = Map.At(Column, Row);
-            Dest.Set(X + Column, Y + Row, Ink == 0 ? Vga::Black : Palette[Ink]);
+            To[Column] = Inks[Column] == 0 ? Vga::Black : Palette[Inks[Column]];
         }
     }
 }
 
 void PaintMask(Surface &Dest, int32_t X, int32_t Y, const InkMap &Map) {
     for (int32_t Row = 0; Row < Map.Height; ++Row) {
+        uint32_t *To = Dest.Row(Y + Row) + X;
+        const uint8_t *Inks = Map.Ink.data() + static_cast<size_t>(Row) * Map.Width;
         for (int32_t Column = 0; Column < Map.Width; ++Column) {
-            Dest.Set(X + Column, Y + Row, Map.At(Column, Row) == 0 ? Vga::White : Vga::Black);
+            To[Column] = Inks[Column] == 0 ? Vga::White : Vga::Black;
         }
     }
 }

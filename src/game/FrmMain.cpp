@@ -19,10 +19,6 @@ constexpr int PendingRoundsAtClose = 1000;
 
 Frm_Main::Frm_Main(OnlineFlow *Session, const std::string &Folder)
     : Form(MainDesign.Caption, MainDesign.Width, MainDesign.Height),
-      Pic_Tumbler(*this, GetPictures().Pic_Tumbler, 0, 0, 320, 352, false, false),
-      Pic_Ball(*this, GetPictures().Pic_Ball, 0, 0, 48, 180, false, false),
-      Pic_Kouka(*this, GetPictures().Pic_Kouka, 0, 0, 96, 144, false, false),
-      Pic_Back(*this, GetPictures().Pic_Back, 0, 0, 480, 360, false, false),
       Tim_Main(*this, MatchTickInterval, false, [this] { Tim_Main_Timer(); }), Online(Session),
       RecordDir(Folder) {
     DressWindow(*this);
@@ -30,11 +26,22 @@ Frm_Main::Frm_Main(OnlineFlow *Session, const std::string &Folder)
     SetPadKeys(VK_SPACE, 0);
     // What a match draws stays on the window until drawn over, also while the match is paused.
     SetPersistent(true);
+}
+
+void Frm_Main::UseMatchPictures() {
+    if (Pic_Back != nullptr) {
+        return;
+    }
+    const Typ_Pictures &All = GetPictures();
+    Pic_Tumbler = std::make_unique<PictureBox>(*this, All.Pic_Tumbler, 0, 0, 320, 352, false, false);
+    Pic_Ball = std::make_unique<PictureBox>(*this, All.Pic_Ball, 0, 0, 48, 180, false, false);
+    Pic_Kouka = std::make_unique<PictureBox>(*this, All.Pic_Kouka, 0, 0, 96, 144, false, false);
+    Pic_Back = std::make_unique<PictureBox>(*this, All.Pic_Back, 0, 0, 480, 360, false, false);
     Gl_Canvas.Screen = &DrawingSurface();
-    Gl_Canvas.Pic_Tumbler = &Pic_Tumbler.Picture();
-    Gl_Canvas.Pic_Ball = &Pic_Ball.Picture();
-    Gl_Canvas.Pic_Kouka = &Pic_Kouka.Picture();
-    Gl_Canvas.Pic_Back = &Pic_Back.Picture();
+    Gl_Canvas.Pic_Tumbler = &Pic_Tumbler->Picture();
+    Gl_Canvas.Pic_Ball = &Pic_Ball->Picture();
+    Gl_Canvas.Pic_Kouka = &Pic_Kouka->Picture();
+    Gl_Canvas.Pic_Back = &Pic_Back->Picture();
 }
 
 Frm_Main::~Frm_Main() {
@@ -51,6 +58,7 @@ void Frm_Main::Form_Load() {
     for (;;) {
         if (Online != nullptr && Online->Active()) {
             Tim_Main.SetInterval(MatchTickInterval);
+            UseMatchPictures();
             if (Online->PrepareMatch()) {
                 Show();
                 PlayingOnline = true;
@@ -82,6 +90,7 @@ void Frm_Main::Form_Load() {
         EndProgram();
         return;
     }
+    UseMatchPictures();
     Select = std::make_unique<Frm_Select>();
     Select->ShowModal();
     Select.reset();

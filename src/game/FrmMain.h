@@ -29,8 +29,6 @@ class Frm_Main final : public Form {
     Frm_Title *TitleWindow() const { return Title.get(); }
     Frm_Select *SelectWindow() const { return Select.get(); }
 
-    // The sprite sheets, never shown: sources of the rectangles every frame is copied from.
-    PictureBox Pic_Tumbler, Pic_Ball, Pic_Kouka, Pic_Back;
     Timer Tim_Main;
 
   private:
@@ -40,6 +38,10 @@ class Frm_Main final : public Form {
     std::unique_ptr<Frm_Select> Select;
     std::string RecordDir;
     ReplayRecorder Recorder;
+    // The sprite sheets and the court, never shown: sources of the rectangles every frame is copied
+    // from. They are drawn when the window first shows a match, not before the title.
+    std::unique_ptr<PictureBox> Pic_Tumbler, Pic_Ball, Pic_Kouka, Pic_Back;
+    void UseMatchPictures();
     // The match being kept, if any, is written now: it has been won, left or closed.
     void KeepMatch();
 };

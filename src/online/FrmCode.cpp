@@ -8,7 +8,7 @@
 Frm_Code::Frm_Code(const std::string &Heading)
     : Form(CodeDesign.Caption, CodeDesign.Width, CodeDesign.Height), Lbl_Heading(*this, CodeHeadingDesign) {
     DressWindow(*this);
-    SetPicture(&GetPictures().Title);
+    SetPicture(&GetWindowPictures().Title);
     // Every letter is typed here, M too. A controller has no letters: its d-pad turns and moves
     // them, its face button or Start takes the code, its Back gives up.
     SetPadKeys(VK_RETURN, VK_RETURN);

@@ -12,7 +12,7 @@ Frm_Meet::Frm_Meet(const std::string &Place, std::vector<MeetChoice> Offered)
     DressWindow(*this);
     // As on the title, a controller's face button chooses, as its Start does.
     SetPadKeys(VK_RETURN, VK_RETURN);
-    SetPicture(&GetPictures().Title);
+    SetPicture(&GetWindowPictures().Title);
     Lbl_Place.SetCaption(Place);
     for (size_t Position = 0; Position < Order.size(); ++Position) {
         Items.push_back(std::make_unique<Label>(*this, MeetItemDesigns[int(Order[Position])]));

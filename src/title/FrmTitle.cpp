@@ -11,7 +11,7 @@ Frm_Title::Frm_Title(bool WithOnline) : Form(TitleDesign.Caption, TitleDesign.Wi
     // On the menu a controller's face button chooses, as its Start does: both are Enter here.
     SetPadKeys(VK_RETURN, VK_RETURN);
     // The title picture is one row taller than the window; its last row is never seen.
-    SetPicture(&GetPictures().Title);
+    SetPicture(&GetWindowPictures().Title);
     TitleWords.resize(3);
     // The great letter lies beneath the two words, which are drawn over it.
     for (int16_t Index : {2, 0, 1}) {

@@ -69,17 +69,18 @@ SimPictures::SimPictures(const std::string &NewFramesDir, int64_t NewEvery)
 void SimPictures::WriteSheets(const std::string &Dir) {
     CheckFolder(Dir, "--sheets");
     const Typ_Pictures &All = GetPictures();
+    const Typ_WindowPictures &First = GetWindowPictures();
     Write(All.Pic_Tumbler, Dir, "Pic_Tumbler.png");
     Write(All.Pic_Ball, Dir, "Pic_Ball.png");
     Write(All.Pic_Kouka, Dir, "Pic_Kouka.png");
     Write(All.Pic_Back, Dir, "Pic_Back.png");
-    Write(All.Title, Dir, "title.png");
+    Write(First.Title, Dir, "title.png");
     for (int Index = 0; Index < 4; ++Index) {
         Write(All.Pic_Kao[Index], Dir, "Pic_Kao" + std::to_string(Index) + ".png");
     }
-    Write(All.Icon32, Dir, "icon32.png");
-    Write(All.Icon16, Dir, "icon16.png");
-    Write(All.Cursor, Dir, "cursor.png");
+    Write(First.Icon32, Dir, "icon32.png");
+    Write(First.Icon16, Dir, "icon16.png");
+    Write(First.Cursor, Dir, "cursor.png");
 }
 
 void SimPictures::AfterTick(int64_t Tick) {
