@@ -4,22 +4,12 @@
 
 #include <random>
 
+#include "TestHelpers.h"
 #include "assets/Pictures.h"
 #include "match/Draw.h"
 #include "platform/Surface.h"
 
 namespace {
-
-// A picture whose every pixel is different, so a misplaced copy shows.
-Surface Numbered(int32_t Width, int32_t Height, uint32_t Base) {
-    Surface S(Width, Height);
-    for (int32_t Y = 0; Y < Height; ++Y) {
-        for (int32_t X = 0; X < Width; ++X) {
-            S.Set(X, Y, (Base + static_cast<uint32_t>(Y * 1000 + X)) & 0xFFFFFF);
-        }
-    }
-    return S;
-}
 
 // What a copy must leave, computed pixel by pixel with the clipping spelled out.
 Surface Expected(const Surface &Dest, int32_t X, int32_t Y, int32_t W, int32_t H, const Surface &Src,

@@ -6,21 +6,12 @@
 #include <random>
 #include <string>
 
+#include "TestHelpers.h"
 #include "platform/Font.h"
 #include "platform/Scaling.h"
 #include "platform/Surface.h"
 
 namespace {
-
-Surface Numbered(int32_t Width, int32_t Height, uint32_t Base) {
-    Surface S(Width, Height);
-    for (int32_t Y = 0; Y < Height; ++Y) {
-        for (int32_t X = 0; X < Width; ++X) {
-            S.Set(X, Y, (Base + static_cast<uint32_t>(Y * 1000 + X)) & 0xFFFFFF);
-        }
-    }
-    return S;
-}
 
 bool Inside(const PictureBlock &Small, const PictureBlock &Large) {
     return Small.Left >= Large.Left && Small.Right <= Large.Right && Small.Top >= Large.Top &&

@@ -1,4 +1,5 @@
-// Shared set-up for the match tests: a fresh game as the program starts it, a line-up, keys.
+// Shared set-up for the tests: a fresh game as the program starts it, a line-up, keys, and a
+// picture to copy from.
 #pragma once
 
 #include <initializer_list>
@@ -8,6 +9,18 @@
 #include "match/Match.h"
 #include "platform/Keyboard.h"
 #include "platform/Random.h"
+#include "platform/Surface.h"
+
+// A picture whose every pixel is different, so a misplaced copy shows.
+inline Surface Numbered(int32_t Width, int32_t Height, uint32_t Base) {
+    Surface S(Width, Height);
+    for (int32_t Y = 0; Y < Height; ++Y) {
+        for (int32_t X = 0; X < Width; ++X) {
+            S.Set(X, Y, (Base + static_cast<uint32_t>(Y * 1000 + X)) & 0xFFFFFF);
+        }
+    }
+    return S;
+}
 
 // Clears everything, puts characters 0 and 2 on the left and 1 and 3 on the right (the select
 // screen's start), all driven by the computer, and starts a match.

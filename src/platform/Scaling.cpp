@@ -132,10 +132,9 @@ std::vector<PictureBlock> TakeChanges(const Surface &Picture, Surface &Shown) {
     // Only where the picture was drawn on can it differ: the columns to compare in each row.
     const auto Width = static_cast<size_t>(Picture.Width);
     const auto Height = static_cast<size_t>(Picture.Height);
-    std::vector<std::pair<int32_t, int32_t>> Span(Height, {Picture.Width, 0});
-    if (Drawn.IsEverything()) {
-        std::fill(Span.begin(), Span.end(), std::make_pair(0, Picture.Width));
-    }
+    const std::pair<int32_t, int32_t> Unseen =
+        Drawn.IsEverything() ? std::make_pair(0, Picture.Width) : std::make_pair(Picture.Width, 0);
+    std::vector<std::pair<int32_t, int32_t>> Span(Height, Unseen);
     for (const PictureBlock &Block : Drawn) {
         for (int32_t Y = Block.Top; Y < Block.Bottom; ++Y) {
             Span[static_cast<size_t>(Y)].first = std::min(Span[static_cast<size_t>(Y)].first, Block.Left);
