@@ -30,7 +30,9 @@ TEST(DrawingNotes, ABackdropCopiedBackWhereDrawnLeavesEveryPixelAsCopyingItAll) 
     const Surface Other = Numbered(W, H, 0x300000);
     Surface Noted(W, H), Plain(W, H);
     std::mt19937 Draw(7);
-    auto Pick = [&](int32_t From, int32_t To) { return From + static_cast<int32_t>(Draw() % uint32_t(To - From)); };
+    auto Pick = [&](int32_t From, int32_t To) {
+        return From + static_cast<int32_t>(Draw() % uint32_t(To - From));
+    };
     for (int Step = 0; Step < 4000; ++Step) {
         SCOPED_TRACE(Step);
         switch (Draw() % 10) {
@@ -137,7 +139,8 @@ TEST(DrawingNotes, ManyBlocksStayCoveredByFewAndACopyKnowsNothing) {
     std::vector<PictureBlock> Added;
     for (int I = 0; I < 200; ++I) {
         const auto X = static_cast<int32_t>(Draw() % 400), Y = static_cast<int32_t>(Draw() % 300);
-        Added.push_back({X, Y, X + 1 + static_cast<int32_t>(Draw() % 40), Y + 1 + static_cast<int32_t>(Draw() % 40)});
+        Added.push_back(
+            {X, Y, X + 1 + static_cast<int32_t>(Draw() % 40), Y + 1 + static_cast<int32_t>(Draw() % 40)});
         Drawn.Add(Added.back());
     }
     ASSERT_LE(Drawn.end() - Drawn.begin(), DrawnBlocks::Most);

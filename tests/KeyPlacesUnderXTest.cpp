@@ -13,8 +13,8 @@
 
 #include "TestHelpers.h"
 #include "platform/Keyboard.h"
-#include "platform/Surface.h"
 #include "platform/SdlBackend.h"
+#include "platform/Surface.h"
 #include "platform/ToolkitBackend.h"
 
 namespace {

@@ -4,12 +4,12 @@
 
 #include <initializer_list>
 
-#include "records/BasCmnDef.h"
 #include "match/Draw.h"
 #include "match/Match.h"
 #include "platform/Keyboard.h"
 #include "platform/Random.h"
 #include "platform/Surface.h"
+#include "records/BasCmnDef.h"
 
 // A picture whose every pixel is different, so a misplaced copy shows.
 inline Surface Numbered(int32_t Width, int32_t Height, uint32_t Base) {

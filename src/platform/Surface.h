@@ -8,8 +8,8 @@
 // same to the bit as drawing everything; only the work is less.
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 // A block of a picture: columns Left to Right and rows Top to Bottom, each end excluded.

@@ -117,8 +117,8 @@ bool Set(const char *Name) {
 // whatever the display sent meanwhile into SDL's queues, where no wait would see it), and at least
 // every PumpEvery. A wait that ends with nothing to read leaves nothing to pump.
 bool PumpNeeded = true;
-uint64_t LastPump = 0;      // SDL's milliseconds
-uint64_t PumpEvery = 250;   // milliseconds
+uint64_t LastPump = 0;    // SDL's milliseconds
+uint64_t PumpEvery = 250; // milliseconds
 
 bool TakeEvent(SDL_Event &Raw) {
     const uint64_t Now = SDL_GetTicks64();
