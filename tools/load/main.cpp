@@ -3,10 +3,12 @@
 // the one session of src/net): every player sends its input message each tick, as the game does,
 // and a checksum each second. Matches are pairs of random players (quick match or a room). One
 // JSON line at the end: matches played to the end, failed, stalled, the delay of the relayed input
-// messages (from the sender's send to the receiver's arrival, one clock for both) and the
-// messages per second that arrived.
+// messages (from the sender's send to the arrival in the receiver's socket, as the kernel stamps it,
+// one clock for both) and the messages per second that arrived.
 //   zorbump-load --server HOST:PORT --matches N --seconds S
+#include <linux/sockios.h>
 #include <sys/epoll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -30,8 +32,13 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// The kernel stamps each datagram's arrival in the wall clock: a message's trip is timed in it, so
+// that this process's own lateness in reading its sockets is not counted as the relay's.
+using Wall = std::chrono::system_clock;
+using SendTimes = std::unordered_map<int32_t, Wall::time_point>;
 constexpr auto TickTime = std::chrono::milliseconds(33);
 constexpr auto StallTime = std::chrono::milliseconds(1000); // nothing heard this long in a match
+constexpr auto SweepTime = std::chrono::milliseconds(50);   // ENet's own timers, per player
 constexpr auto MeetTime = std::chrono::seconds(20);
 
 struct Player {
@@ -39,7 +46,7 @@ struct Player {
     std::unique_ptr<NetSession> Session;
     int Match = 0;
     int32_t Frame = 0;
-    Clock::time_point NextTick, LastHeard;
+    Clock::time_point NextTick, NextSweep, LastHeard;
     std::mt19937 Keys;
     bool Stalled = false, Failed = false;
 };
@@ -102,7 +109,7 @@ Options Parse(int Argc, char **Argv) {
 
 // One thread's matches, played until PlayUntil: each player sends its input every tick (and a
 // checksum each second) and takes what arrives, timing the trip of every input.
-void Play(Share &S, std::vector<Player> &Players, std::vector<std::unordered_map<int32_t, Clock::time_point>> &SentAt,
+void Play(Share &S, std::vector<Player> &Players, std::vector<SendTimes> &SentAt,
           Clock::time_point PlayUntil) {
     const int Epoll = epoll_create1(0);
     for (int I : S.Players) {
@@ -110,7 +117,20 @@ void Play(Share &S, std::vector<Player> &Players, std::vector<std::unordered_map
         E.events = EPOLLIN;
         E.data.u32 = uint32_t(I);
         epoll_ctl(Epoll, EPOLL_CTL_ADD, int(Players[size_t(I)].Relay->Socket()), &E);
+        // The first question about a socket's stamps turns stamping on for its later datagrams.
+        timespec Stamp{};
+        ioctl(int(Players[size_t(I)].Relay->Socket()), SIOCGSTAMPNS, &Stamp);
     }
+    // When the last datagram read from a player's socket arrived there. A read that took several
+    // gives the last one's time to all: a trip is never counted shorter than it was.
+    auto ArrivedAt = [&](const Player &P) {
+        timespec Stamp{};
+        if (ioctl(int(P.Relay->Socket()), SIOCGSTAMPNS, &Stamp) != 0) {
+            return Wall::now();
+        }
+        return Wall::time_point(std::chrono::duration_cast<Wall::duration>(std::chrono::seconds(Stamp.tv_sec) +
+                                                                            std::chrono::nanoseconds(Stamp.tv_nsec)));
+    };
     auto Handle = [&](int I) {
         Player &P = Players[size_t(I)];
         if (P.Session == nullptr || P.Failed) {
@@ -119,6 +139,7 @@ void Play(Share &S, std::vector<Player> &Players, std::vector<std::unordered_map
         P.Session->Service(0);
         Wire::Message In;
         const auto Now = Clock::now();
+        const auto Arrival = ArrivedAt(P);
         while (P.Session->Take(In, 0xFFFF)) {
             S.Arrived++;
             if (Now - P.LastHeard > StallTime && P.Frame > 0) {
@@ -129,7 +150,7 @@ void Play(Share &S, std::vector<Player> &Players, std::vector<std::unordered_map
                 auto &Times = SentAt[size_t(P.Match)];
                 const auto It = Times.find(In.SenderFrame * 2 + (P.Session->Hosting() ? 1 : 0));
                 if (It != Times.end()) {
-                    S.Delays.push_back(std::chrono::duration<float, std::milli>(Now - It->second).count());
+                    S.Delays.push_back(std::chrono::duration<float, std::milli>(Arrival - It->second).count());
                     Times.erase(It);
                 }
             }
@@ -138,7 +159,6 @@ void Play(Share &S, std::vector<Player> &Players, std::vector<std::unordered_map
             P.Failed = true;
         }
     };
-    auto LastSweep = Clock::now();
     while (Clock::now() < PlayUntil) {
         epoll_event Ready[256];
         const int N = epoll_wait(Epoll, Ready, 256, 1);
@@ -146,17 +166,17 @@ void Play(Share &S, std::vector<Player> &Players, std::vector<std::unordered_map
             Handle(int(Ready[K].data.u32));
         }
         const auto Now = Clock::now();
-        const bool Sweep = Now - LastSweep >= std::chrono::milliseconds(50);
-        if (Sweep) {
-            LastSweep = Now;
-        }
         for (int I : S.Players) {
             Player &P = Players[size_t(I)];
             if (P.Session == nullptr || P.Failed) {
                 continue;
             }
-            if (Sweep) {
-                Handle(I); // ENet's own timers: acknowledgements, resends, pings
+            // Each player's turn for ENet's timers (acknowledgements, resends, pings) comes at its
+            // own moment, spread like the ticks: a sweep of every player at once would hold back
+            // the arrivals behind it for milliseconds, and count that as the relay's delay.
+            if (Now >= P.NextSweep) {
+                P.NextSweep += SweepTime;
+                Handle(I);
                 if (P.Session->Stage() == NetSession::Stages::Agreed && Now - P.LastHeard > StallTime &&
                     P.Frame > 0) {
                     P.Stalled = true;
@@ -177,7 +197,7 @@ void Play(Share &S, std::vector<Player> &Players, std::vector<std::unordered_map
                 Out.Inputs[J] = PadInput(P.Keys() & 0x1F);
             }
             Out.Ack = std::max(0, P.Frame - 2);
-            SentAt[size_t(P.Match)][P.Frame * 2 + (P.Session->Hosting() ? 0 : 1)] = Clock::now();
+            SentAt[size_t(P.Match)][P.Frame * 2 + (P.Session->Hosting() ? 0 : 1)] = Wall::now();
             P.Session->Send(Out, false);
             if (P.Frame % 30 == 0) {
                 Wire::Message Sum;
@@ -210,7 +230,7 @@ int main(int Argc, char **Argv) {
     const int Count = O.Matches * 2;
     std::vector<Player> Players(static_cast<size_t>(Count));
     // When each player's input of each tick left, to measure its trip on arrival.
-    std::vector<std::unordered_map<int32_t, Clock::time_point>> SentAt;
+    std::vector<SendTimes> SentAt;
 
     const int Epoll = epoll_create1(0);
     std::string Error;
@@ -309,6 +329,7 @@ int main(int Argc, char **Argv) {
         PlayFrom + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(O.Seconds));
     for (int I = 0; I < Count; ++I) {
         Players[size_t(I)].NextTick = PlayFrom + TickTime * I / Count; // spread over one tick
+        Players[size_t(I)].NextSweep = PlayFrom + SweepTime * I / Count;
         Players[size_t(I)].LastHeard = PlayFrom + std::chrono::seconds(2);
     }
     // Pairs are known by their session number: each match keeps one table of send times.
