@@ -4,7 +4,9 @@ namespace {
 
 constexpr uint64_t GameSeed = 0x5A6F7262756D70ULL;
 
-uint64_t State = GameSeed;
+// On a cache line of its own: the learning module ticks several copies of the match side by side,
+// one per thread, and two copies' states sharing a line would make their threads take turns.
+alignas(64) uint64_t State = GameSeed;
 double Logged[MaxLoggedDraws];
 int LoggedCount = 0;
 
