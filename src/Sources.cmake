@@ -32,7 +32,7 @@ elseif(EMSCRIPTEN)
 else()
   list(APPEND ZORBUMP_SOURCES src/platform/desktop/SdlScreen.cpp src/platform/posix/Console.cpp
        src/platform/posix/SdlSystem.cpp src/platform/posix/SoundSystem.cpp
-       src/platform/posix/StandardOutput.cpp)
+       src/platform/posix/StandardOutput.cpp src/platform/posix/WaylandWatch.cpp)
 endif()
 # Online play: the rules-free core and the game's online screens, on every target; only what carries
 # the datagrams differs: ENet on the desktop, a WebSocket to a server in the page (which has no UDP).

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Smoke test of the real game under a virtual X server: it starts, shows its title window of
-# 256 x 239 captioned "Zorbump", takes Y (up to EXIT) and Enter, and ends with status 0.
+# 256 x 239 captioned "Zorbump", takes Y (up to EXIT) and Enter, and ends with status 0. Then, on a
+# Wayland desktop without X whose compositor cannot be reached, it says so and ends with status 1.
 # Usage: tests/smoke-xvfb.sh path/to/zorbump
 set -u
 game=${1:?usage: smoke-xvfb.sh path/to/zorbump}
@@ -41,4 +42,11 @@ game_pid=""
 # Without a sound card (as on most test machines) the game says so in one line, and nothing else.
 lines=$(wc -l <"$work/game.log")
 [ "$lines" -le 1 ] || fail "the game printed $lines lines: $(cat "$work/game.log")"
-echo "PASS: title window 256x239 \"Zorbump\", EXIT by Y and Enter, status 0"
+
+# Only a Wayland name, and nobody behind it: one line saying so, status 1 (it used to crash).
+env -u DISPLAY -u SDL_VIDEODRIVER WAYLAND_DISPLAY="zorbump-nobody-$$" XDG_RUNTIME_DIR="$work" \
+  timeout 10 "$game" >"$work/wayland.log" 2>&1
+status=$?
+[ "$status" -eq 1 ] || fail "with an unreachable Wayland display the game ended with status $status: $(cat "$work/wayland.log")"
+grep -q "cannot open a display" "$work/wayland.log" || fail "no word of the missing display: $(cat "$work/wayland.log")"
+echo "PASS: title window 256x239 \"Zorbump\", EXIT by Y and Enter, status 0; no Wayland display, status 1"

@@ -16,10 +16,14 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/posix/WaylandWatch.h"
+
 namespace {
 
 // The X display connection of the first window, -1 until there is one (or on Wayland).
 int DisplayFd = -1;
+// The Wayland display connection of the first window, when it is one.
+void *WaylandDisplay = nullptr;
 std::vector<int> Sockets;
 
 // SIGTERM and SIGINT end the program as closing it does, from the event loop: the handler only
@@ -92,17 +96,31 @@ void GuardDisplayConnection() {
     }
 }
 
-int DisplayConnection(SDL_Window *Window) {
-#if defined(SDL_VIDEO_DRIVER_X11)
+// Notes the window's display connection: X11's to wait on, Wayland's to ask after a quit.
+void NoteDisplayConnection(SDL_Window *Window) {
     SDL_SysWMinfo Info;
     SDL_VERSION(&Info.version);
-    if (SDL_GetWindowWMInfo(Window, &Info) == SDL_TRUE && Info.subsystem == SDL_SYSWM_X11) {
-        return ConnectionNumber(Info.info.x11.display);
+    if (SDL_GetWindowWMInfo(Window, &Info) != SDL_TRUE) {
+        return;
     }
-#else
-    (void)Window;
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (Info.subsystem == SDL_SYSWM_X11) {
+        DisplayFd = ConnectionNumber(Info.info.x11.display);
+    }
 #endif
-    return -1;
+#if defined(SDL_VIDEO_DRIVER_WAYLAND)
+    if (Info.subsystem == SDL_SYSWM_WAYLAND) {
+        WaylandDisplay = Info.info.wl.display;
+    }
+#endif
+}
+
+// On Wayland, SDL turns a broken display connection into a quit, as if the last window had been
+// closed; the game would then close its windows on the dead connection and end as if asked to.
+void CheckQuit(const SDL_Event &Raw) {
+    if (Raw.type == SDL_QUIT && WaylandConnectionLost(WaylandDisplay)) {
+        DisplayLost();
+    }
 }
 
 bool Set(const char *Name) {
@@ -127,7 +145,11 @@ bool TakeEvent(SDL_Event &Raw) {
         PumpNeeded = false;
         LastPump = Now;
     }
-    return SDL_PeepEvents(&Raw, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
+    if (SDL_PeepEvents(&Raw, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0) {
+        return false;
+    }
+    CheckQuit(Raw);
+    return true;
 }
 
 } // namespace
@@ -145,6 +167,7 @@ bool PrepareSystem(std::string &Error) {
             Driver = "x11";
         } else if (Set("WAYLAND_DISPLAY")) {
             SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
+            Driver = "wayland";
         } else {
             Error = "neither DISPLAY nor WAYLAND_DISPLAY is set";
             return false;
@@ -161,8 +184,8 @@ bool PrepareSystem(std::string &Error) {
 }
 
 void WatchWindowSystem(SDL_Window *Window) {
-    if (DisplayFd < 0) {
-        DisplayFd = DisplayConnection(Window);
+    if (DisplayFd < 0 && WaylandDisplay == nullptr) {
+        NoteDisplayConnection(Window);
     }
 }
 
@@ -195,7 +218,11 @@ Woken WaitSystemEvent(SDL_Event &Raw, int64_t Timeout) {
         // Rounded up: waking a little late keeps a timer's schedule, waking early only costs
         // another wait.
         const int Millis = static_cast<int>((Timeout + 999) / 1000);
-        return SDL_WaitEventTimeout(&Raw, Millis) != 0 ? Woken::Event : Woken::Nothing;
+        if (SDL_WaitEventTimeout(&Raw, Millis) == 0) {
+            return Woken::Nothing;
+        }
+        CheckQuit(Raw);
+        return Woken::Event;
     }
     if (TakeEvent(Raw)) {
         return Woken::Event;
