@@ -90,7 +90,7 @@ void NetSession::Service(uint32_t WaitMillis) {
         }
         if (Now == Stages::Connecting && Partner != NoPeer && Clock - Heard > SilenceMillis) {
             Note("the other machine went silent before the session began: waiting for another");
-        GuestsGone++;
+            GuestsGone++;
             Net.Drop(Partner, false);
             Partner = NoPeer;
         }
