@@ -2,7 +2,9 @@
 // edges, and sprites drawn through their masks over any background.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <utility>
 
 #include "TestHelpers.h"
 #include "assets/Pictures.h"
@@ -41,8 +43,8 @@ TEST(BitBlt, CombinesPixelsBitwiseForEachOperation) {
     EXPECT_TRUE(BitBlt(And, 0, 0, 4, 1, Src, 0, 0, SRCAND));
     EXPECT_TRUE(BitBlt(Or, 0, 0, 4, 1, Src, 0, 0, SRCPAINT));
     EXPECT_EQ(Copy.Pixels, Src.Pixels);
-    EXPECT_EQ(And.Pixels, (std::vector<uint32_t>{0x000F00, 0x000000, 0x000000, 0x123456 & 0x654321}));
-    EXPECT_EQ(Or.Pixels, (std::vector<uint32_t>{0x0FFF0F, 0xFFFFFF, 0xFFFFFF, 0x123456 | 0x654321}));
+    EXPECT_EQ(And.Pixels, (PixelVector{0x000F00, 0x000000, 0x000000, 0x123456 & 0x654321}));
+    EXPECT_EQ(Or.Pixels, (PixelVector{0x0FFF0F, 0xFFFFFF, 0xFFFFFF, 0x123456 | 0x654321}));
 }
 
 TEST(BitBlt, ClipsAtTheDestinationsAndTheSourcesEdges) {
@@ -167,4 +169,27 @@ TEST(BlitMasked, LeavesTheBackgroundWhereTheMaskIsWhiteAndShowsTheImageWhereItIs
         }
     }
     Gl_Canvas = Saved;
+}
+
+// A new picture is black, or all of its fill colour, whatever its memory held before: small pictures
+// reuse freed memory, large ones come fresh from the system, and the two are given out differently.
+TEST(Surface, ANewPictureHoldsOnlyItsFillWhateverItsMemoryHeldBefore) {
+    for (const auto &[Width, Height] : {std::pair<int32_t, int32_t>{3, 3}, {480, 360}}) {
+        for (int Round = 0; Round < 3; ++Round) {
+            {
+                Surface Used(Width, Height, 0xABCDEF);
+                Used.Set(1, 1, 0x123456);
+            }
+            const Surface Black(Width, Height);
+            ASSERT_EQ(std::count(Black.Pixels.begin(), Black.Pixels.end(), 0u), Width * Height)
+                << Width << " x " << Height << ", round " << Round;
+            const Surface Filled(Width, Height, 0x00FF00);
+            ASSERT_EQ(std::count(Filled.Pixels.begin(), Filled.Pixels.end(), 0x00FF00u), Width * Height);
+            Surface Grown = Filled;
+            Grown.Pixels.resize(Grown.Pixels.size() * 2);
+            EXPECT_EQ(std::count(Grown.Pixels.begin(), Grown.Pixels.end(), 0u), Width * Height)
+                << "a grown picture's new pixels are black";
+            EXPECT_EQ(Grown.Pixels.front(), 0x00FF00u);
+        }
+    }
 }
