@@ -89,7 +89,9 @@ template <typename Value> struct ZeroedMemory {
         return static_cast<Value *>(Block);
     }
     void deallocate(Value *Block, size_t) { std::free(Block); }
-    // A new element without a value is the zero the memory already holds.
+    // A new element without a value is the zero the memory already holds. That holds for memory
+    // just given; a vector shrunk and grown again within its room would show its old pixels, so a
+    // picture's pixels are sized only when it is made (copies and moves are whole).
     template <typename Made> void construct(Made *) {}
     template <typename Made, typename... Arguments> void construct(Made *At, Arguments &&...Given) {
         ::new (static_cast<void *>(At)) Made(std::forward<Arguments>(Given)...);

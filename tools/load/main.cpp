@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -139,7 +140,7 @@ void Play(Share &S, std::vector<Player> &Players, std::vector<SendTimes> &SentAt
         P.Session->Service(0);
         Wire::Message In;
         const auto Now = Clock::now();
-        const auto Arrival = ArrivedAt(P);
+        std::optional<Wall::time_point> Arrival; // asked of the socket only when an input is timed
         while (P.Session->Take(In, 0xFFFF)) {
             S.Arrived++;
             if (Now - P.LastHeard > StallTime && P.Frame > 0) {
@@ -150,7 +151,10 @@ void Play(Share &S, std::vector<Player> &Players, std::vector<SendTimes> &SentAt
                 auto &Times = SentAt[size_t(P.Match)];
                 const auto It = Times.find(In.SenderFrame * 2 + (P.Session->Hosting() ? 1 : 0));
                 if (It != Times.end()) {
-                    S.Delays.push_back(std::chrono::duration<float, std::milli>(Arrival - It->second).count());
+                    if (!Arrival) {
+                        Arrival = ArrivedAt(P);
+                    }
+                    S.Delays.push_back(std::chrono::duration<float, std::milli>(*Arrival - It->second).count());
                     Times.erase(It);
                 }
             }
