@@ -31,6 +31,7 @@ class VecMatch {
         Count = size_t(N);
         Limit = ReadWhole(MaxTicks, "max_ticks", 1, int64_t(1) << 62);
         Team = std::make_unique<ThreadTeam>(int(ReadWhole(Threads, "threads", 1, SimCopyCount)));
+        Stretches.reset(new Stretch[size_t(Team->Size())]);
         Matches.resize(Count);
         Actions.resize(Count * size_t(Setup.PeopleCount));
         Finals.resize(Count * size_t(Setup.PeopleCount) * ObservationSize);
@@ -120,18 +121,58 @@ class VecMatch {
 
   private:
     // Runs Work(copy, begin, end) over the matches, each thread through its own copy of the match's
-    // code. The threads take small runs of matches in turn until none are left, rather than one
-    // fixed share each: on a machine where another program holds one core, the thread that shares
-    // it then simply steps fewer matches instead of holding up the whole step.
+    // code. Each thread owns one stretch of the matches and steps it run by run from the front; a
+    // thread done with its own then takes runs from the back of a stretch still unfinished. So the
+    // threads work far apart: two threads on neighbouring runs would share the cache lines where
+    // one run's records and results meet the next's, and pass them to and fro at every match (a
+    // third of the second thread's worth, measured). And on a machine where another program holds
+    // one core, the thread that shares it simply steps fewer matches instead of holding up the step.
     template <typename Work> void Split(const Work &Do) {
-        constexpr size_t Run = 64; // matches: some twenty microseconds of work
-        std::atomic<size_t> Next{0};
+        const size_t Threads = size_t(Team->Size());
+        const size_t Runs = (Count + RunLength - 1) / RunLength;
+        for (size_t Share = 0; Share < Threads; ++Share) {
+            Stretches[Share].Set(Runs * Share / Threads, Runs * (Share + 1) / Threads);
+        }
+        const auto DoRun = [&](int Share, uint64_t Run) {
+            Do(Share, size_t(Run) * RunLength, std::min(Count, size_t(Run + 1) * RunLength));
+        };
         Team->Run([&](int Share) {
-            for (size_t Begin = Next.fetch_add(Run); Begin < Count; Begin = Next.fetch_add(Run)) {
-                Do(Share, Begin, std::min(Count, Begin + Run));
+            for (uint64_t Run; Stretches[Share].TakeFront(Run);) {
+                DoRun(Share, Run);
+            }
+            for (size_t Other = 1; Other < Threads; ++Other) {
+                for (uint64_t Run; Stretches[(size_t(Share) + Other) % Threads].TakeBack(Run);) {
+                    DoRun(Share, Run);
+                }
             }
         });
     }
+
+    static constexpr size_t RunLength = 64; // matches: some ten microseconds of work
+
+    // The runs of one thread's stretch not yet taken, [front, back), in one word so that the front
+    // and the back are taken from without locks. On a cache line of its own.
+    struct alignas(64) Stretch {
+        std::atomic<uint64_t> Span{0};
+
+        void Set(uint64_t Front, uint64_t Back) { Span.store(Front | Back << 32, std::memory_order_relaxed); }
+        bool TakeFront(uint64_t &Run) { return Take(Run, true); }
+        bool TakeBack(uint64_t &Run) { return Take(Run, false); }
+        bool Take(uint64_t &Run, bool FromFront) {
+            uint64_t Was = Span.load(std::memory_order_relaxed);
+            for (;;) {
+                const uint64_t Front = Was & 0xFFFFFFFF, Back = Was >> 32;
+                if (Front >= Back) {
+                    return false;
+                }
+                Run = FromFront ? Front : Back - 1;
+                const uint64_t Left = FromFront ? Was + 1 : Was - (uint64_t(1) << 32);
+                if (Span.compare_exchange_weak(Was, Left, std::memory_order_relaxed)) {
+                    return true;
+                }
+            }
+        }
+    };
 
     // Every match afresh; with a seed S, match i draws from seed S + i.
     void StartAll(const Typ_Setup &From) {
@@ -147,6 +188,7 @@ class VecMatch {
     size_t Count = 0;
     int64_t Limit = DefaultMaxTicks;
     std::unique_ptr<ThreadTeam> Team;
+    std::unique_ptr<Stretch[]> Stretches; // one a thread
     std::vector<Typ_Kept> Matches;
     std::vector<uint8_t> Actions;
     std::vector<float> Finals;

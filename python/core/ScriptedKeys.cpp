@@ -7,7 +7,7 @@
 
 namespace {
 
-bool ScriptedHeld[256];
+alignas(64) bool ScriptedHeld[256]; // apart from the other copies' globals, as the match's record is
 KeyReader Installed = nullptr; // none: the scripted table
 
 } // namespace

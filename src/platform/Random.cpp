@@ -4,11 +4,11 @@ namespace {
 
 constexpr uint64_t GameSeed = 0x5A6F7262756D70ULL;
 
-// On a cache line of its own: the learning module ticks several copies of the match side by side,
-// one per thread, and two copies' states sharing a line would make their threads take turns.
+// Each on cache lines of its own: the learning module ticks several copies of the match side by
+// side, one per thread, and two copies' states sharing a line would make their threads take turns.
 alignas(64) uint64_t State = GameSeed;
-double Logged[MaxLoggedDraws];
-int LoggedCount = 0;
+alignas(64) double Logged[MaxLoggedDraws];
+alignas(64) int LoggedCount = 0;
 
 // splitmix64: small, fast and well distributed over all 64 bits.
 uint64_t NextBits() {

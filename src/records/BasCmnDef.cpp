@@ -5,7 +5,10 @@
 
 #include "platform/Random.h"
 
-Typ_Match Gl_Match;
+// On cache lines of its own: the learning module ticks several copies of the match at once, one
+// per thread, and a line shared with another copy's globals would pass between their cores at
+// every tick.
+alignas(64) Typ_Match Gl_Match;
 Int16 Gl_PlayerCount;
 
 void OverflowFault(int Bits, int64_t Value) {
