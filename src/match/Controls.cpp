@@ -10,29 +10,22 @@ bool Held(int32_t VirtualKey) {
     return KeyIsHeld(GetKeyState(VirtualKey));
 }
 
+// Every control was released just before, so each one simply takes its key's state.
 void PollKeys(Typ_Player &P, int16_t Side) {
     const int32_t(&Keys)[KeyRole::Count] = KeySets[P.KeySet == 0 ? 0 : 1];
-    if (Held(Keys[KeyRole::Up])) {
-        P.InUp = FlagOn;
-    }
-    if (Held(Keys[KeyRole::Down])) {
-        P.InDown = FlagOn;
-    }
+    const auto Flag = [](bool On) { return On ? FlagOn : FlagOff; };
     // On the left court the right key points at the net; on the right court it points away.
-    if (Held(Keys[KeyRole::Right])) {
-        (Side == 0 ? P.InFront : P.InBack) = FlagOn;
-    }
-    if (Held(Keys[KeyRole::Left])) {
-        (Side == 0 ? P.InBack : P.InFront) = FlagOn;
-    }
-    if (Held(Keys[KeyRole::Hit])) {
-        P.InHit = FlagOn;
-    }
+    const bool RightHeld = Held(Keys[KeyRole::Right]), LeftHeld = Held(Keys[KeyRole::Left]);
+    P.InUp = Flag(Held(Keys[KeyRole::Up]));
+    P.InDown = Flag(Held(Keys[KeyRole::Down]));
+    P.InFront = Flag(Side == 0 ? RightHeld : LeftHeld);
+    P.InBack = Flag(Side == 0 ? LeftHeld : RightHeld);
+    P.InHit = Flag(Held(Keys[KeyRole::Hit]));
 }
 
 // Down, front, back and hit together, standing, with a full gauge.
 bool StartSuperMove(Typ_Player &P) {
-    if (!(P.InDown && P.InFront && P.InBack && P.InHit) || P.State != Standing || P.Power != 100) {
+    if (P.Power != 100 || P.State != Standing || !(P.InDown && P.InFront && P.InBack && P.InHit)) {
         return false;
     }
     P.State = SuperMove;
