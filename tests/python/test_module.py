@@ -206,6 +206,20 @@ class ManyMatches(unittest.TestCase):
                 with self.subTest(threads=threads, bits=bits):
                     self.batch_against_single(threads, bits)
 
+    def test_threads_share_a_large_batch_stepping_each_match_once(self):
+        # Several runs of matches for each thread, and a last run cut short: a match stepped twice
+        # or skipped in a step would part from the one-thread batch at once.
+        n, ticks = 300, 200
+        one = zorbump.VecMatch(n, people=(0, 1), seed=5, threads=1)
+        many = zorbump.VecMatch(n, people=(0, 1), seed=5, threads=zorbump.MAX_THREADS)
+        rng = np.random.default_rng(9)
+        for _ in range(ticks):
+            actions = rng.integers(0, 32, size=(n, 2))
+            for mine, theirs in zip(one.step(actions)[:4], many.step(actions)[:4]):
+                self.assertTrue(np.array_equal(mine, theirs))
+        self.assertTrue(np.array_equal(one.ticks, many.ticks))
+        self.assertEqual(one.state(n - 1), many.state(n - 1))
+
     def test_a_finished_match_restarts_while_the_others_go_on(self):
         batch = zorbump.VecMatch(3, people=(), seed=40, threads=min(2, zorbump.MAX_THREADS))
         nothing = np.zeros((3, 0), np.int64)
