@@ -36,39 +36,34 @@ bool StartSuperMove(Typ_Player &P) {
     return true;
 }
 
+// A command's stage is 1 or 2: a tick with both of its keys held leaves it at 2 for the next tick,
+// any other tick at 1. Returns whether the command fires: hit in a tick at stage 2.
+bool StepCommand(Int16 &Stage, int64_t FirstKey, int64_t SecondKey, int64_t Hit) {
+    const int64_t Was = Stage;
+    if (Was != 1 && Was != 2) {
+        return false;
+    }
+    Stage = FirstKey && SecondKey ? 2 : 1;
+    return Was == 2 && Hit;
+}
+
 // Down and back for a tick, then hit: a spin, from the floor or the air.
 void StepBackCommand(Typ_Player &P) {
-    const bool Primed = P.InDown && P.InBack;
-    if (P.ComboBack == 1) {
-        if (Primed) {
-            P.ComboBack = 2;
-        }
-    } else if (P.ComboBack == 2) {
-        P.ComboBack = Primed ? 2 : 1;
-        if (P.InHit && (P.State == Standing || P.State == Airborne)) {
-            P.State = Spin;
-            P.Tick2 = 0;
-            P.ComboBack = 1;
-        }
+    if (StepCommand(P.ComboBack, P.InDown, P.InBack, P.InHit) && (P.State == Standing || P.State == Airborne)) {
+        P.State = Spin;
+        P.Tick2 = 0;
+        P.ComboBack = 1;
     }
 }
 
 // Down and front for a tick, then hit: a high jump, from the floor only.
 void StepFrontCommand(Typ_Player &P) {
-    const bool Primed = P.InDown && P.InFront;
-    if (P.ComboFront == 1) {
-        if (Primed) {
-            P.ComboFront = 2;
-        }
-    } else if (P.ComboFront == 2) {
-        P.ComboFront = Primed ? 2 : 1;
-        if (P.InHit && P.State == Standing) {
-            P.State = HighJump;
-            P.VX = -P.BackDir;
-            P.VY = 20;
-            P.Tick2 = 0;
-            P.ComboFront = 1;
-        }
+    if (StepCommand(P.ComboFront, P.InDown, P.InFront, P.InHit) && P.State == Standing) {
+        P.State = HighJump;
+        P.VX = -P.BackDir;
+        P.VY = 20;
+        P.Tick2 = 0;
+        P.ComboFront = 1;
     }
 }
 
