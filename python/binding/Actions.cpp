@@ -44,16 +44,26 @@ void ReadActions(const py::handle &Actions, size_t Matches, int People, uint8_t 
     auto Values = py::array_t<int64_t, py::array::c_style | py::array::forcecast>::ensure(A);
     const int64_t *V = Values.data();
     const size_t Count = Matches * size_t(People);
-    for (size_t I = 0; I < Count; ++I) {
-        if (Indexes) {
+    if (Indexes) {
+        // Checked in one pass and copied in another, neither with a branch on the values: a step's
+        // actions are read while the other threads wait.
+        bool AllFit = true;
+        for (size_t I = 0; I < Count; ++I) {
+            AllFit &= uint64_t(V[I]) < uint64_t(ActionCount);
+        }
+        for (size_t I = 0; !AllFit && I < Count; ++I) {
             if (V[I] < 0 || V[I] >= ActionCount) {
                 throw py::value_error("an action number must be from 0 to 31, not " + std::to_string(V[I]) +
                                       " (match " + std::to_string(I / People) + ", person " +
                                       std::to_string(I % People) + ").");
             }
-            Out[I] = uint8_t(V[I]);
-            continue;
         }
+        for (size_t I = 0; I < Count; ++I) {
+            Out[I] = uint8_t(V[I]);
+        }
+        return;
+    }
+    for (size_t I = 0; I < Count; ++I) {
         uint8_t Combination = 0;
         for (int Control = 0; Control < ActionControls; ++Control) {
             const int64_t Held = V[I * ActionControls + Control];
