@@ -8,7 +8,7 @@
 namespace {
 
 alignas(64) bool ScriptedHeld[256]; // apart from the other copies' globals, as the match's record is
-KeyReader Installed = nullptr; // none: the scripted table
+KeyReader Installed = nullptr;      // none: the scripted table
 
 } // namespace
 

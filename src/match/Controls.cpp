@@ -49,7 +49,8 @@ bool StepCommand(Int16 &Stage, int64_t FirstKey, int64_t SecondKey, int64_t Hit)
 
 // Down and back for a tick, then hit: a spin, from the floor or the air.
 void StepBackCommand(Typ_Player &P) {
-    if (StepCommand(P.ComboBack, P.InDown, P.InBack, P.InHit) && (P.State == Standing || P.State == Airborne)) {
+    if (StepCommand(P.ComboBack, P.InDown, P.InBack, P.InHit) &&
+        (P.State == Standing || P.State == Airborne)) {
         P.State = Spin;
         P.Tick2 = 0;
         P.ComboBack = 1;

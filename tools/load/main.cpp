@@ -69,8 +69,10 @@ struct Share {
 };
 
 [[noreturn]] void Usage(const char *Why) {
-    std::fprintf(stderr, "zorbump-load: %s\nusage: zorbump-load --server HOST:PORT --matches N --seconds S [--threads T]\n",
-                 Why);
+    std::fprintf(
+        stderr,
+        "zorbump-load: %s\nusage: zorbump-load --server HOST:PORT --matches N --seconds S [--threads T]\n",
+        Why);
     std::exit(2);
 }
 
@@ -129,8 +131,8 @@ void Play(Share &S, std::vector<Player> &Players, std::vector<SendTimes> &SentAt
         if (ioctl(int(P.Relay->Socket()), SIOCGSTAMPNS, &Stamp) != 0) {
             return Wall::now();
         }
-        return Wall::time_point(std::chrono::duration_cast<Wall::duration>(std::chrono::seconds(Stamp.tv_sec) +
-                                                                            std::chrono::nanoseconds(Stamp.tv_nsec)));
+        return Wall::time_point(std::chrono::duration_cast<Wall::duration>(
+            std::chrono::seconds(Stamp.tv_sec) + std::chrono::nanoseconds(Stamp.tv_nsec)));
     };
     auto Handle = [&](int I) {
         Player &P = Players[size_t(I)];
@@ -154,7 +156,8 @@ void Play(Share &S, std::vector<Player> &Players, std::vector<SendTimes> &SentAt
                     if (!Arrival) {
                         Arrival = ArrivedAt(P);
                     }
-                    S.Delays.push_back(std::chrono::duration<float, std::milli>(*Arrival - It->second).count());
+                    S.Delays.push_back(
+                        std::chrono::duration<float, std::milli>(*Arrival - It->second).count());
                     Times.erase(It);
                 }
             }
